@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Tunely needs on Debian 12 (run as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends \
+  cmake g++ make pkg-config clang libclang-rt-14-dev \
+  libplist-dev libsndfile1-dev libsdl2-dev libpng-dev libcli11-dev \
+  libgtest-dev libbenchmark-dev >/dev/null
+echo "dependencies installed"

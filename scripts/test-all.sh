@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: plain, under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and under ThreadSanitizer; then builds the fuzz targets with clang and gives each a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+run_suite() {  # name, extra cmake arguments...
+  local name=$1; shift
+  echo "=== ${name} build ==="
+  cmake -S . -B "build/${name}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "build/${name}" -j "${jobs}"
+  echo "=== ${name} tests ==="
+  (cd "build/${name}" && ctest --output-on-failure -j "${jobs}")
+}
+
+run_suite plain
+run_suite asan -DTUNELY_SANITIZE=address,undefined -DTUNELY_BENCH=OFF
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  run_suite tsan -DTUNELY_SANITIZE=thread -DTUNELY_BENCH=OFF
+
+echo "=== fuzz targets (clang) ==="
+CXX=clang++ cmake -S . -B build/fuzz -DTUNELY_FUZZ=ON -DTUNELY_TESTS=OFF -DTUNELY_BENCH=OFF >/dev/null
+cmake --build build/fuzz -j "${jobs}"
+shopt -s nullglob
+for target in build/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  "$target" -runs=20000 -max_total_time=60 2>&1 | tail -n 2
+done
+echo "all suites passed"
