@@ -8,6 +8,11 @@
 
 struct objc_class;
 using Class = objc_class*;
+class NSObject;
+
+// Ends an object whose last reference went away: an object with a runtime class is sent
+// `dealloc` (so replaced `dealloc` methods run, the root one deleting it); any other is deleted.
+void objc_disposeObject(NSObject* obj) noexcept;
 
 class NSObject {
  public:
@@ -18,7 +23,7 @@ class NSObject {
 
   void retain() const noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }
   void release() const noexcept {
-    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) objc_disposeObject(const_cast<NSObject*>(this));
   }
   long retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
 

@@ -1,0 +1,35 @@
+// The music player's side of one run: its classes in the runtime, its window with the playback
+// controls view, and the queue items it makes for files.
+#pragma once
+
+#include <string>
+
+#include "mediatoolbox/MTAudioProcessingTap.h"
+#include "objc/NSObject.h"
+
+namespace host {
+
+class PlayerSession {
+ public:
+  PlayerSession();       // registers the player's classes (once per process); makes a UIWindow
+                         // and an MPPlaybackControlsView inside it
+  ~PlayerSession();
+  PlayerSession(const PlayerSession&) = delete;
+  PlayerSession& operator=(const PlayerSession&) = delete;
+
+  void setUpControls();  // sends _initializeControls, then reloadControls, to the controls view
+  // A new MPAVItem for the audio file at `path` (a path on this machine); sends it
+  // loadAssetAndPlayerItem. Never null.
+  Ref<NSObject> makeQueueItem(const std::string& path);
+  static NSObject* playerItemOf(NSObject* queueItem);          // its `_avPlayerItem`, may be null
+  static MTAudioProcessingTapRef tapOf(NSObject* playerItem);  // audioMix's first input
+                                                               // parameters' tap, or null
+  NSObject* controlsView() const;
+  NSObject* window() const;
+
+ private:
+  Ref<NSObject> window_;
+  Ref<NSObject> controlsView_;
+};
+
+}  // namespace host

@@ -1,0 +1,33 @@
+// A timer on the main run loop that sends a message to its target when it fires. The target's
+// method is "v@:" (no argument) or takes the timer as its one object argument.
+#pragma once
+
+#include "objc/NSObject.h"
+#include "objc/runtime.h"
+
+class NSTimer : public NSObject {
+ public:
+  // Due at mainRunLoop()->currentTime() + seconds (at least 0.1 ms ahead). The timer retains its
+  // target and user information until it is invalidated; a one-shot timer invalidates itself
+  // when it fires.
+  static Ref<NSTimer> scheduledTimerWithTimeInterval(double seconds, id target, SEL selector,
+                                                     id userInfo, bool repeats);
+  void invalidate();
+  bool isValid() const;
+  double fireDate() const;
+
+  double timeInterval() const { return interval_; }
+  id userInfo() const { return userInfo_.get(); }
+
+ private:
+  friend class NSRunLoop;
+  void fire();
+
+  double interval_ = 0;
+  double fireDate_ = 0;
+  bool repeats_ = false;
+  bool valid_ = false;
+  Ref<NSObject> target_;
+  SEL selector_ = nullptr;
+  Ref<NSObject> userInfo_;
+};
