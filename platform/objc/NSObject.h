@@ -27,6 +27,9 @@ class NSObject {
   }
   long retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
 
+  // Whether the runtime class of this object is `cls` or descends from it.
+  bool isKindOfClass(Class cls) const noexcept;
+
   // The runtime class of this object; nil for objects of plain C++ classes that were never
   // given one. Set once, when the object is made, by whoever registered its class.
   Class isa = nullptr;

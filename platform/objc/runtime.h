@@ -111,11 +111,13 @@ struct Encoding {
 };
 
 // The one core behind class_addMethod, class_replaceMethod and MSHookMessageEx. Adds `imp` to
-// `cls` (or, with `replace`, puts it in place of what the class had). With `previousOut`, the
-// implementation the class answered to before (its own or inherited; null if none) is stored
-// there before the new one can be reached. Answers whether the method was installed.
-bool installMethod(Class cls, SEL sel, IMP imp, const std::type_info& signature, const char* types,
-                   bool replace, IMP* previousOut);
+// `cls` (or, with `replace`, puts it in place of what the class had). `encoding` is the one the
+// signature implies; a given `types` must agree with it where it names every type. Replacing with
+// a signature other than the replaced method's aborts. With `previousOut`, the implementation the
+// class answered to before (its own or inherited; null if none) is stored there before the new
+// one can be reached. Answers whether the method was installed.
+bool installMethod(Class cls, SEL sel, IMP imp, const std::type_info& signature,
+                   const char* encoding, const char* types, bool replace, IMP* previousOut);
 
 // The implementation for sending `sel` to `self` (not nil) as a call of type `signature`.
 // Prints a message and aborts when the object has no such method or the types differ.
@@ -128,7 +130,7 @@ IMP implementationForSend(id self, SEL sel, const std::type_info& signature);
 template <class R, class... A>
 bool class_addMethod(Class cls, SEL sel, R (*imp)(id, SEL, A...), const char* types) {
   return objc_detail::installMethod(cls, sel, reinterpret_cast<IMP>(imp), typeid(R(id, SEL, A...)),
-                                    types, false, nullptr);
+                                    objc_detail::Encoding<R, A...>::value, types, false, nullptr);
 }
 // The untyped form: the signature is read from the type encoding, which must be one the runtime
 // knows ("v@:", "@@:", "v@:@", "@@:Q", "v@:B"); any other aborts.
@@ -140,8 +142,8 @@ template <class R, class... A>
 auto class_replaceMethod(Class cls, SEL sel, R (*imp)(id, SEL, A...), const char* types)
     -> R (*)(id, SEL, A...) {
   IMP previous = nullptr;
-  objc_detail::installMethod(cls, sel, reinterpret_cast<IMP>(imp), typeid(R(id, SEL, A...)), types,
-                             true, &previous);
+  objc_detail::installMethod(cls, sel, reinterpret_cast<IMP>(imp), typeid(R(id, SEL, A...)),
+                             objc_detail::Encoding<R, A...>::value, types, true, &previous);
   return reinterpret_cast<R (*)(id, SEL, A...)>(previous);
 }
 

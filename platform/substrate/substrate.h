@@ -14,7 +14,9 @@ void MSHookMessageEx(Class cls, SEL sel, R (*replacement)(id, SEL, A...),
   bool hooked = false;
   if (cls != nullptr && class_respondsToSelector(cls, sel)) {
     hooked = objc_detail::installMethod(cls, sel, reinterpret_cast<IMP>(replacement),
-                                        typeid(R(id, SEL, A...)), nullptr, true, &previous);
+                                        typeid(R(id, SEL, A...)),
+                                        objc_detail::Encoding<R, A...>::value, nullptr, true,
+                                        &previous);
   }
   if (result != nullptr) *result = hooked ? reinterpret_cast<R (*)(id, SEL, A...)>(previous) : nullptr;
 }

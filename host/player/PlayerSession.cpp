@@ -1,0 +1,57 @@
+#include "host/player/PlayerSession.h"
+
+#include "avfoundation/AVPlayerItem.h"
+#include "host/player/MPAVItem.h"
+#include "host/player/MPPlaybackControlsView.h"
+#include "host/player/PlayerClasses.h"
+#include "objc/runtime.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIWindow.h"
+
+namespace host {
+namespace {
+// The controls take the bottom of the screen, as on the phone's Now Playing screen.
+constexpr double kControlsHeight = 190;
+}  // namespace
+
+PlayerSession::PlayerSession() {
+  registerPlayerClasses();
+  const CGRect screen = UIScreen::mainScreen()->bounds();
+  Ref<UIWindow> window = make<UIWindow>(screen);
+  Ref<MPPlaybackControlsView> controls = MPPlaybackControlsView::make(
+      CGRectMake(0, screen.size.height - kControlsHeight, screen.size.width, kControlsHeight));
+  window->addSubview(controls.get());
+  window_ = window;
+  controlsView_ = controls;
+}
+
+PlayerSession::~PlayerSession() = default;
+
+void PlayerSession::setUpControls() {
+  msgSend<void>(controlsView_.get(), sel_registerName("_initializeControls"));
+  msgSend<void>(controlsView_.get(), sel_registerName("reloadControls"));
+}
+
+Ref<NSObject> PlayerSession::makeQueueItem(const std::string& path) {
+  Ref<MPAVItem> item = MPAVItem::make(path);
+  msgSend<void>(item.get(), sel_registerName("loadAssetAndPlayerItem"));
+  return item;
+}
+
+NSObject* PlayerSession::playerItemOf(NSObject* queueItem) {
+  Ivar ivar = class_getInstanceVariable(object_getClass(queueItem), "_avPlayerItem");
+  if (ivar == nullptr) return nullptr;
+  return *reinterpret_cast<id*>(reinterpret_cast<char*>(queueItem) + ivar_getOffset(ivar));
+}
+
+MTAudioProcessingTapRef PlayerSession::tapOf(NSObject* playerItem) {
+  auto* item = dynamic_cast<AVPlayerItem*>(playerItem);
+  if (item == nullptr || item->audioMix() == nullptr) return nullptr;
+  const auto& inputs = item->audioMix()->inputParameters();
+  return inputs.empty() ? nullptr : inputs.front()->audioTapProcessor();
+}
+
+NSObject* PlayerSession::controlsView() const { return controlsView_.get(); }
+NSObject* PlayerSession::window() const { return window_.get(); }
+
+}  // namespace host

@@ -1,0 +1,55 @@
+#include "foundation/NSTimer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "foundation/NSRunLoop.h"
+
+namespace {
+// The shortest interval a timer accepts, as on the platform: 0.1 ms.
+constexpr double kMinimumInterval = 0.0001;
+}  // namespace
+
+Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, id target, SEL selector,
+                                                     id userInfo, bool repeats) {
+  Ref<NSTimer> timer = make<NSTimer>();
+  NSRunLoop* loop = NSRunLoop::mainRunLoop();
+  timer->interval_ = std::max(seconds, kMinimumInterval);
+  timer->fireDate_ = loop->currentTime() + timer->interval_;
+  timer->repeats_ = repeats;
+  timer->valid_ = true;
+  timer->target_ = Ref<NSObject>(target);
+  timer->selector_ = selector;
+  timer->userInfo_ = Ref<NSObject>(userInfo);
+  loop->schedule(timer.get(), timer->fireDate_);
+  return timer;
+}
+
+void NSTimer::invalidate() {
+  if (!valid_) return;
+  valid_ = false;
+  Ref<NSTimer> keep(this);  // the run loop's reference may be the last one
+  NSRunLoop::mainRunLoop()->unschedule(this);
+  target_ = nullptr;
+  userInfo_ = nullptr;
+}
+
+bool NSTimer::isValid() const { return valid_; }
+double NSTimer::fireDate() const { return fireDate_; }
+
+void NSTimer::fire() {
+  if (!valid_) return;
+  Ref<NSTimer> keep(this);
+  Ref<NSObject> target = target_;
+  // A one-shot timer is done before its message runs, so the message may schedule anew.
+  if (!repeats_) {
+    valid_ = false;
+    target_ = nullptr;
+  }
+  Method method = class_getInstanceMethod(object_getClass(target.get()), selector_);
+  if (method != nullptr && std::strcmp(method_getTypeEncoding(method), "v@:@") == 0)
+    msgSend<void>(target.get(), selector_, static_cast<id>(this));
+  else
+    msgSend<void>(target.get(), selector_);
+  if (!repeats_) userInfo_ = nullptr;
+}
