@@ -1,0 +1,58 @@
+#include "host/cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/cli/PlayCommand.h"
+#include "host/cli/PlayOptions.h"
+#include "host/player/DeviceProfile.h"
+
+namespace host {
+
+int runCommandLine(int argc, char** argv) {
+  CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
+  app.require_subcommand(1);
+
+  PlayOptions options;
+  CLI::App* play = app.add_subcommand(
+      "play",
+      "Play audio files in order as the player's queue (the built-in demo song when none is "
+      "given), on the sound device or into a WAV file");
+  play->add_option("files", options.files, "Audio files to play (WAV, AIFF, FLAC, Ogg, MP3, ...)");
+  play->add_option("-o,--output", options.output,
+                   "Render offline, as fast as possible, into this 32-bit float WAV file instead "
+                   "of playing on the sound device");
+  play->add_option("--device-root", options.deviceRoot,
+                   "Folder standing for the device's file system (default "
+                   "$XDG_DATA_HOME/tunely/device, else ~/.local/share/tunely/device)");
+  play->add_option("--block-frames", options.blockFrames,
+                   "Frames the player asks the tap for in each block")
+      ->capture_default_str()
+      ->check(CLI::Range(int64_t(1), int64_t(1) << 20));
+  const std::map<std::string, SampleLayout> layouts{
+      {"noninterleaved", SampleLayout::NonInterleaved}, {"interleaved", SampleLayout::Interleaved}};
+  play->add_option("--layout", options.layout,
+                   "Sample layout of the stream handed to the tap: noninterleaved (default, one "
+                   "buffer per channel) or interleaved")
+      ->transform(CLI::CheckedTransformer(layouts, CLI::ignore_case));
+  std::vector<std::string> profileNames;
+  for (const DeviceProfile& p : deviceProfiles()) profileNames.push_back(p.name);
+  play->add_option("--device-profile", options.deviceProfile,
+                   "Device to present to the tweak (system and Core Foundation version, screen)")
+      ->capture_default_str()
+      ->check(CLI::IsMember(profileNames));
+  play->add_flag("--no-tweaks", options.noTweaks,
+                 "Load no substrate library: the player as it is without Tunely, for comparison");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  return runPlay(options);
+}
+
+}  // namespace host

@@ -1,0 +1,142 @@
+#include "host/cli/PlayCommand.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "foundation/DeviceRoot.h"
+#include "host/demo/DemoSong.h"
+#include "host/install/DeviceRootLayout.h"
+#include "host/loader/SubstrateLoader.h"
+#include "host/media/OfflineRenderer.h"
+#include "host/media/ProgressBar.h"
+#include "host/media/RealtimePlayer.h"
+#include "host/media/StopRequest.h"
+#include "host/player/DeviceProfile.h"
+#include "host/player/PlayerClasses.h"
+#include "host/player/PlayerSession.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "tunely: %s\n", message.c_str());
+  return 1;
+}
+
+std::string demoSongPath(const std::string& root) { return root + "/var/mobile/Media/Tunely Demo.wav"; }
+
+// The files that can be played, with their formats; the others are reported and left out.
+std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool& anyFailed) {
+  std::vector<QueuedFile> queue;
+  for (const std::string& path : paths) {
+    Outcome<AudioFileInfo> info = probeAudioFile(path);
+    if (info) {
+      queue.push_back({path, *info.value});
+    } else {
+      reportUnplayable(path, info.error);
+      anyFailed = true;
+    }
+  }
+  return queue;
+}
+
+// Writing the output over one of the tracks would destroy it before it is read.
+std::string outputOverwritesInput(const std::string& output, const std::vector<QueuedFile>& queue) {
+  std::error_code ec;
+  for (const QueuedFile& f : queue)
+    if (fs::equivalent(output, f.path, ec)) return f.path;
+  return {};
+}
+
+// Loads the tweaks into the player's process. The player's classes must exist for the hooks to
+// land, as they do in the phone's player binary before Substrate loads anything.
+bool loadTweaks(const std::string& root) {
+  registerPlayerClasses();
+  LoadReport report = loadSubstrateLibraries(root);
+  for (const std::string& error : report.errors)
+    std::fprintf(stderr, "tunely: cannot load the substrate library %s\n", error.c_str());
+  if (report.loaded.empty() && report.errors.empty())
+    std::fprintf(stderr, "tunely: no substrate library in \"%s\"\n",
+                 dynamicLibrariesFolder(root).c_str());
+  for (const std::string& name : report.loaded) std::printf("Loaded %s\n", name.c_str());
+  return report.errors.empty();
+}
+
+}  // namespace
+
+int runPlay(const PlayOptions& options) {
+  std::string root = options.deviceRoot.empty() ? defaultDeviceRoot() : options.deviceRoot;
+  if (root.empty()) return fail("no device root: set HOME or XDG_DATA_HOME, or use --device-root");
+  std::error_code ec;
+  root = fs::absolute(root, ec).lexically_normal().string();
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+
+  std::string error;
+  InstallSources sources{options.noTweaks ? "" : TUNELY_LOWTIDE_PATH, TUNELY_RESOURCES_DIR};
+  if (!layOutDeviceRoot(root, sources, error)) return fail(error);
+  DeviceRootSet(root);
+  applyDeviceProfile(*findDeviceProfile(options.deviceProfile));
+
+  std::vector<std::string> paths = options.files;
+  if (paths.empty()) {
+    paths.push_back(demoSongPath(root));
+    if (!writeDemoSong(paths.back(), error)) return fail("cannot write the demo song: " + error);
+  }
+  bool anyFailed = false;
+  const std::vector<QueuedFile> queue = probeQueue(paths, anyFailed);
+  if (queue.empty()) return fail("nothing to play");
+
+  // Everything that can refuse does so before the player starts or anything is written.
+  const bool offline = !options.output.empty();
+  WavFileSink sink;
+  RealtimePlayer device;
+  if (offline) {
+    if (std::string mismatch = findFormatMismatch(queue); !mismatch.empty()) return fail(mismatch);
+    if (std::string input = outputOverwritesInput(options.output, queue); !input.empty())
+      return fail("the output \"" + options.output + "\" is the track \"" + input +
+                  "\": choose another output file");
+    if (!sink.open(options.output, queue.front().info.sampleRate, queue.front().info.channels,
+                   error))
+      return fail("cannot write \"" + options.output + "\": " + error);
+  } else if (!device.openDevice(queue.front().info, options.blockFrames, error)) {
+    std::fprintf(stderr,
+                 "tunely: no sound device is available (%s).\n"
+                 "Render to a file instead with --output FILE.wav\n",
+                 error.c_str());
+    return kExitNoSoundDevice;
+  }
+
+  // Offline the run loop keeps media time, from 0 when playing starts: the controls' timers
+  // scheduled below fall due at 2.0 seconds of music.
+  std::optional<MediaClock> clock;
+  if (offline) clock.emplace();
+
+  if (!options.noTweaks && !loadTweaks(root)) anyFailed = true;
+  PlayerSession session;
+  session.setUpControls();
+
+  StopRequest stopOnInterrupt;
+  const TrackSettings settings{options.layout, options.blockFrames};
+  std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
+            << (offline ? " into \"" + options.output + "\"" : std::string(" on the sound device"))
+            << std::endl;
+  PlayOutcome outcome =
+      offline ? renderOffline(session, queue, settings, *clock, sink, ProgressBar::standardErrorIsTerminal())
+              : device.play(session, queue, settings);
+  sink.close();
+
+  printSummary(std::cout, outcome.reports);
+  if (offline) std::cout << "Wrote \"" << options.output << "\"" << std::endl;
+  if (outcome.interrupted) {
+    std::cout << "Stopped." << std::endl;
+    return kExitInterrupted;
+  }
+  return anyFailed || outcome.anyFailed ? 1 : 0;
+}
+
+}  // namespace host

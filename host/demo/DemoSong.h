@@ -1,0 +1,20 @@
+// The built-in demo song, synthesized: 8 bars of a four-chord loop at 100 beats per minute, with
+// a kick drum, a bass line, chords and hi-hats, so there is plenty of bass for the bass boost to
+// work on. Deterministic: the same samples on every machine and every run.
+#pragma once
+
+#include <string>
+
+#include "host/media/DecodedAudio.h"
+
+namespace host {
+
+constexpr double kDemoSampleRate = 44100;
+constexpr int kDemoChannels = 2;
+
+DecodedAudio synthesizeDemoSong();
+
+// Writes the demo song as a 32-bit float WAV file unless the file is already there.
+bool writeDemoSong(const std::string& path, std::string& error);
+
+}  // namespace host

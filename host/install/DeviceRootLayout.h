@@ -1,0 +1,28 @@
+// The device root: the folder on this machine that stands for the phone's file system. On use it
+// is laid out like an installed package: the tweak in MobileSubstrate's folder, its resources,
+// and the data folder the settings code expects to exist.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+// $XDG_DATA_HOME/tunely/device, or ~/.local/share/tunely/device; empty if neither is known.
+std::string defaultDeviceRoot();
+
+struct InstallSources {
+  std::string lowtideLibrary;  // the built Lowtide.dylib; empty installs no library
+  std::string resourcesFolder; // the project's resources/
+};
+
+// Creates the folders and copies the library and the resources where missing or older than the
+// built ones (replacing each file by a rename, so a running player keeps its mapped copy).
+// False with the reason on failure.
+bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error);
+
+// Where the layout puts things, as files on this machine.
+std::string installedLibraryPath(const std::string& root);
+std::string resourcesFolderPath(const std::string& root);
+std::string dataFolderPath(const std::string& root);
+
+}  // namespace host

@@ -1,0 +1,36 @@
+#include "host/loader/SubstrateLoader.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace host {
+
+std::string dynamicLibrariesFolder(const std::string& deviceRoot) {
+  return deviceRoot + "/Library/MobileSubstrate/DynamicLibraries";
+}
+
+LoadReport loadSubstrateLibraries(const std::string& deviceRoot) {
+  namespace fs = std::filesystem;
+  LoadReport report;
+  std::vector<fs::path> libraries;
+  std::error_code ec;
+  for (fs::directory_iterator it(dynamicLibrariesFolder(deviceRoot), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->path().extension() == ".dylib" && it->is_regular_file(ec)) libraries.push_back(it->path());
+  }
+  std::sort(libraries.begin(), libraries.end());
+  for (const fs::path& library : libraries) {
+    // Never closed: the hooks a library installs point into it for the life of the player.
+    if (dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+      report.loaded.push_back(library.filename());
+    } else {
+      const char* why = dlerror();
+      report.errors.push_back(library.filename().string() + ": " + (why ? why : "unknown error"));
+    }
+  }
+  return report;
+}
+
+}  // namespace host

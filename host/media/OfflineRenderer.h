@@ -1,0 +1,24 @@
+// Plays the queue as fast as the machine allows into one 32-bit float WAV file, on media time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/media/MediaClock.h"
+#include "host/media/PlayQueue.h"
+#include "host/media/WavFileSink.h"
+
+namespace host {
+
+// Empty when every file shares the first file's sample rate and channel count; otherwise a
+// message naming the first file that differs.
+std::string findFormatMismatch(const std::vector<QueuedFile>& files);
+
+// Main thread. Tracks follow each other with no gap; before each block the main run loop fires
+// every timer due at or before the clock, then the block is rendered on the audio thread and
+// written. A track that cannot be decoded is reported and skipped.
+PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>& files,
+                          const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
+                          bool showProgress);
+
+}  // namespace host

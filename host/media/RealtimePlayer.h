@@ -1,0 +1,29 @@
+// Plays the queue on the sound device in real time. The main thread runs the run loop by the wall
+// clock (the controls' timers fire there), loads each next track ahead of the end of the current
+// one, hands it to the device and finishes tracks the device has played out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/media/DeviceSink.h"
+#include "host/media/PlayQueue.h"
+
+namespace host {
+
+class RealtimePlayer {
+ public:
+  // Opens the sound device for the first track's format. False with the reason when there is
+  // no sound device.
+  bool openDevice(const AudioFileInfo& format, int64_t blockFrames, std::string& error);
+
+  // Main thread; returns when the queue has played out or Ctrl-C stopped it. A track whose
+  // format differs from the device's waits for the device to play out, then reopens it.
+  PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,
+                   const TrackSettings& settings);
+
+ private:
+  DeviceSink device_;
+};
+
+}  // namespace host
