@@ -11,20 +11,19 @@
 
 class AVAudioMixInputParameters : public NSObject {
  public:
-  ~AVAudioMixInputParameters() override;
   int32_t trackID() const { return trackID_; }
-  MTAudioProcessingTapRef audioTapProcessor() const { return tap_; }
+  MTAudioProcessingTapRef audioTapProcessor() const { return tap_.get(); }
 
  protected:
   int32_t trackID_ = 0;
-  MTAudioProcessingTapRef tap_ = nullptr;  // retained
+  Ref<MTAudioProcessingTap> tap_;
 };
 
 class AVMutableAudioMixInputParameters : public AVAudioMixInputParameters {
  public:
   static Ref<AVMutableAudioMixInputParameters> audioMixInputParametersWithTrack(AVAssetTrack* track);
   void setTrackID(int32_t trackID) { trackID_ = trackID; }
-  void setAudioTapProcessor(MTAudioProcessingTapRef tap);  // retains the new tap, releases the old
+  void setAudioTapProcessor(MTAudioProcessingTapRef tap) { tap_ = Ref<MTAudioProcessingTap>(tap); }
 };
 
 class AVAudioMix : public NSObject {

@@ -150,7 +150,7 @@ auto class_replaceMethod(Class cls, SEL sel, R (*imp)(id, SEL, A...), const char
 // Sends a message. R is the result type; arguments travel as objc_detail::ArgT (objects as id).
 // Name the argument types to convert literals: msgSend<id, uint64_t>(view, sel, 2048).
 template <class R, class... A>
-R msgSend(id self, SEL sel, A&&... args) {
+R msgSend(id self, SEL sel, A... args) {
   if (self == nullptr) {
     if constexpr (std::is_void_v<R>) return;
     else return R{};
@@ -158,7 +158,7 @@ R msgSend(id self, SEL sel, A&&... args) {
   using Fn = R (*)(id, SEL, objc_detail::ArgT<A>...);
   IMP imp = objc_detail::implementationForSend(self, sel, typeid(R(id, SEL, objc_detail::ArgT<A>...)));
   return reinterpret_cast<Fn>(imp)(self, sel,
-                                   static_cast<objc_detail::ArgT<A>>(std::forward<A>(args))...);
+                                   static_cast<objc_detail::ArgT<A>>(std::move(args))...);
 }
 
 // Makes a new object of C++ class T with runtime class `cls` (count 1, owned by the result).

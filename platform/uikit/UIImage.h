@@ -8,6 +8,11 @@
 #include "objc/NSObject.h"
 #include "uikit/CGGeometry.h"
 
+class UIImage;
+
+// The image encoded as PNG data; empty for nil.
+std::vector<uint8_t> UIImagePNGRepresentation(const UIImage* image);
+
 class UIImage : public NSObject {
  public:
   // Reads the PNG file at a device path; nil for a missing, unreadable or non-PNG file.
