@@ -34,7 +34,13 @@ extern std::atomic<double> srate;
 // The kernel in force; null until the first preparation.
 extern std::atomic<Kernel> performFilters;
 
-// Filter sections, created by the first preparation and never released.
+// Bass boost state, owned by the audio thread: the one-pole low pass shared by all channels, and
+// the smoothing gain 1/(bassfreq + 1) of the last boosted sample.
+extern std::atomic<float> cap;
+extern std::atomic<float> gain1;
+
+// Filter sections, created by the first preparation and never released. Published with
+// release stores; read them with acquire loads.
 extern std::atomic<biquad*> mainFilter;
 extern std::atomic<biquad*> plusFilters[6];  // 32, 128, 512, 2048, 8192, 16384 Hz
 
@@ -47,6 +53,7 @@ float dBoost(float x);    // the bass boost stage alone
 
 // Puts `kernel` in force unless it needs a section that does not exist yet, in which case
 // pass-through (case4) is put in force instead. Every kernel selection goes through here.
+// A null kernel selects pass-through; a kernel the engine does not know is put in force as given.
 void selectKernel(Kernel kernel);
 
 void setFunc();                                 // selects the kernel from the two switches

@@ -3,7 +3,10 @@
 // calls in MTAudioProcessingTapDriver.h.
 #pragma once
 
+#include <functional>
+
 #include "coreaudio/CoreAudioTypes.h"
+#include "objc/NSObject.h"
 
 class MTAudioProcessingTap;
 using MTAudioProcessingTapRef = MTAudioProcessingTap*;
@@ -43,6 +46,30 @@ struct MTAudioProcessingTapCallbacks {
   MTAudioProcessingTapPrepareCallback prepare;
   MTAudioProcessingTapUnprepareCallback unprepare;
   MTAudioProcessingTapProcessCallback process;
+};
+
+// Where a tap's source audio comes from (see MTAudioProcessingTapSetSource in
+// MTAudioProcessingTapDriver.h).
+using MTAudioProcessingTapSource =
+    std::function<OSStatus(CMItemCount frames, AudioBufferList* buffers,
+                           MTAudioProcessingTapFlags* flagsOut, CMItemCount* framesOut)>;
+
+// The tap object. An NSObject, so that whoever keeps a tap (a player item's audio mix) holds it
+// by Ref<>; CFRetain and CFRelease are retain and release. Made only by MTAudioProcessingTapCreate.
+class MTAudioProcessingTap final : public NSObject {
+ public:
+  ~MTAudioProcessingTap() override;  // runs the finalize callback
+
+ private:
+  MTAudioProcessingTap(const MTAudioProcessingTapCallbacks& callbacks,
+                       MTAudioProcessingTapCreationFlags flags);
+
+  MTAudioProcessingTapCallbacks callbacks_;
+  MTAudioProcessingTapCreationFlags flags_;
+  void* storage_ = nullptr;
+  MTAudioProcessingTapSource source_;
+
+  friend struct MTAudioProcessingTapAccess;
 };
 
 // Creates a tap (count 1, owned by the caller) and runs its init callback at once.

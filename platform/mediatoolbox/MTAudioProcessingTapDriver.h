@@ -6,12 +6,11 @@
 
 #include "mediatoolbox/MTAudioProcessingTap.h"
 
-// Where MTAudioProcessingTapGetSourceAudio takes its blocks from. Called on the audio thread
-// from inside the process callback: it must not allocate, lock or log. It fills the buffers with
-// up to `frames` frames, reports the frames delivered and returns a status (noErr on success).
-using MTAudioProcessingTapSource =
-    std::function<OSStatus(CMItemCount frames, AudioBufferList* buffers,
-                           MTAudioProcessingTapFlags* flagsOut, CMItemCount* framesOut)>;
+// Where MTAudioProcessingTapGetSourceAudio takes its blocks from (MTAudioProcessingTapSource,
+// declared with the tap). Called on the audio thread from inside the process callback: it must
+// not allocate, lock or log. It fills the buffers with up to `frames` frames, reports the frames
+// delivered and returns a status (noErr on success). A tap without a source delivers no frames
+// and answers kAudio_ParamError.
 
 // Sets the source before processing starts (not while the process callback may run).
 void MTAudioProcessingTapSetSource(MTAudioProcessingTapRef tap, MTAudioProcessingTapSource source);

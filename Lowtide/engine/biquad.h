@@ -1,0 +1,39 @@
+// One second-order filter section: five normalised coefficients, four history samples.
+//
+// The coefficients are rewritten in place by the main thread (updateEq, updatePlusEq) while the
+// audio thread runs the section, so each is a word read and written whole with relaxed atomics:
+// a rewrite may be seen half done by the samples that run during it, but never torn within a
+// word. The history belongs to the audio thread; it is atomic too so that a later tap on another
+// thread continues it without a data race.
+#pragma once
+
+#include <atomic>
+
+namespace lowtide {
+
+struct biquad {
+  std::atomic<float> c0{0.0f};  // b0/a0
+  std::atomic<float> c1{0.0f};  // b1/a0
+  std::atomic<float> c2{0.0f};  // b2/a0
+  std::atomic<float> c3{0.0f};  // a1/a0, subtracted
+  std::atomic<float> c4{0.0f};  // a2/a0, subtracted
+  std::atomic<float> x1{0.0f};
+  std::atomic<float> x2{0.0f};
+  std::atomic<float> y1{0.0f};
+  std::atomic<float> y2{0.0f};
+  // Copy of the coefficients the last evaluation used; five floats of their own allocation.
+  std::atomic<float>* coefCopy = nullptr;
+};
+
+// Runs one sample through `section` (which must exist) and returns the filtered sample.
+float bq(float sample, biquad* section);
+
+// Designs a new section with zero history: type 0 low pass, 1 high pass, 2 high shelf,
+// 3 peaking. Returns null for any other type or when memory is exhausted.
+biquad* bqn(int type, float gainDb, float freq, float srate, float bandwidth);
+
+// Releases a section made by bqn. The engine never does (its sections live as long as the
+// process); tests that start the engine afresh do.
+void bqfree(biquad* section);
+
+}  // namespace lowtide
