@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -32,12 +31,12 @@ int runCommandLine(int argc, char** argv) {
                    "Frames the player asks the tap for in each block")
       ->capture_default_str()
       ->check(CLI::Range(int64_t(1), int64_t(1) << 20));
-  const std::map<std::string, SampleLayout> layouts{
-      {"noninterleaved", SampleLayout::NonInterleaved}, {"interleaved", SampleLayout::Interleaved}};
-  play->add_option("--layout", options.layout,
-                   "Sample layout of the stream handed to the tap: noninterleaved (default, one "
-                   "buffer per channel) or interleaved")
-      ->transform(CLI::CheckedTransformer(layouts, CLI::ignore_case));
+  std::string layout = "noninterleaved";
+  play->add_option("--layout", layout,
+                   "Sample layout of the stream handed to the tap: one buffer per channel, or "
+                   "the channels interleaved in one buffer")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"noninterleaved", "interleaved"}));
   std::vector<std::string> profileNames;
   for (const DeviceProfile& p : deviceProfiles()) profileNames.push_back(p.name);
   play->add_option("--device-profile", options.deviceProfile,
@@ -47,11 +46,17 @@ int runCommandLine(int argc, char** argv) {
   play->add_flag("--no-tweaks", options.noTweaks,
                  "Load no substrate library: the player as it is without Tunely, for comparison");
 
+  play->footer(
+      "Exit status: 0 when everything played, 1 when something failed (a file that cannot be "
+      "played, the output, a substrate library), 69 when there is no sound device, 130 when "
+      "stopped with Ctrl-C.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
+  options.layout = layout == "interleaved" ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
   return runPlay(options);
 }
 

@@ -47,7 +47,7 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
   std::deque<std::unique_ptr<TrackPlayback>> handedOver;  // the device's, until finished()
   std::unique_ptr<TrackPlayback> waiting;                 // loaded, not yet handed over
   size_t nextFile = 0;
-  device_.start();
+  bool started = false;  // the device starts with the first track in hand: no leading silence
 
   for (;;) {
     runLoop->fireDueTimers();
@@ -86,15 +86,19 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
         outcome.anyFailed = true;
         break;
       }
-      device_.start();
+      started = false;
     }
     if (waiting && sameFormat(device_, *waiting) && device_.handOver(waiting.get()))
       handedOver.push_back(std::move(waiting));
     if (!waiting && handedOver.empty() && nextFile >= files.size()) break;
+    if (!started && !handedOver.empty()) {
+      device_.start();
+      started = true;
+    }
     waitForWork(runLoop);
   }
 
-  if (!outcome.interrupted) playOut(device_);
+  if (!outcome.interrupted && started) playOut(device_);
   device_.close();  // from here on the audio thread touches no track
   for (auto& track : handedOver) {
     track->finish();

@@ -1,0 +1,46 @@
+// Runs the built `tunely` command in a temporary folder and reads back what it wrote.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/media/DecodedAudio.h"
+
+namespace tunely_test {
+
+// A fresh folder (mkdtemp) removed with everything in it at the end of the test.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct CommandResult {
+  int status = -1;     // exit status, or -1 if it did not exit normally
+  std::string output;  // standard output and standard error together
+};
+
+// Runs TUNELY_COMMAND with these arguments and extra environment variables, waits for it.
+CommandResult runTunely(const std::vector<std::string>& args,
+                        const std::map<std::string, std::string>& environment = {},
+                        const std::string& workFolder = "/tmp");
+
+// A deterministic test signal with bass and treble: a 55 Hz and a 1 kHz sine plus a little
+// noise, different in each channel, starting away from zero.
+host::DecodedAudio testSignal(double sampleRate, int channels, double seconds, unsigned seed = 1);
+void writeFloatWav(const std::string& path, const host::DecodedAudio& audio);
+host::DecodedAudio readWav(const std::string& path);
+
+// Writes the last-state file of a device root with the seven settings as strings.
+void writeLastState(const std::string& deviceRoot, const std::map<std::string, std::string>& values);
+std::string lastStatePath(const std::string& deviceRoot);
+
+}  // namespace tunely_test

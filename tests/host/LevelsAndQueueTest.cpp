@@ -1,0 +1,58 @@
+// Level meters, the offline queue's format check and the demo song.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/demo/DemoSong.h"
+#include "host/media/LevelMeter.h"
+#include "host/media/OfflineRenderer.h"
+
+namespace {
+
+TEST(LevelMeter, PeakRmsAndSamplesBeyondFullScale) {
+  host::LevelMeter m;
+  EXPECT_EQ(m.rms(), 0.0);
+  const float a[] = {0.5f, -1.5f, 1.0f};
+  const float b[] = {0.0f, -1.0000001f};
+  m.add(a, 3);
+  m.add(b, 2);
+  EXPECT_EQ(m.peak(), 1.5f);
+  EXPECT_EQ(m.beyondFullScale(), 2);  // exactly 1.0 is still full scale
+  EXPECT_DOUBLE_EQ(m.rms(), std::sqrt((0.25 + 2.25 + 1.0 + double(b[1]) * b[1]) / 5));
+  EXPECT_DOUBLE_EQ(host::toDecibels(0.5), 20 * std::log10(0.5));
+  EXPECT_TRUE(std::isinf(host::toDecibels(0)));
+}
+
+TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
+  using host::QueuedFile;
+  std::vector<QueuedFile> q{{"a.wav", {44100, 2, 10}}, {"b.wav", {44100, 2, 5}}};
+  EXPECT_EQ(host::findFormatMismatch(q), "");
+  q.push_back({"c.wav", {48000, 2, 5}});
+  q.push_back({"d.wav", {44100, 1, 5}});
+  const std::string message = host::findFormatMismatch(q);
+  EXPECT_NE(message.find("\"c.wav\" has 48000 Hz, 2 channels"), std::string::npos) << message;
+  EXPECT_EQ(message.find("d.wav"), std::string::npos) << message;
+}
+
+TEST(DemoSong, IsDeterministicTensOfSecondsLongAndCarriesRealBass) {
+  const host::DecodedAudio song = host::synthesizeDemoSong();
+  EXPECT_EQ(song.samples, host::synthesizeDemoSong().samples);
+  const double seconds = double(song.frames) / song.sampleRate;
+  EXPECT_GT(seconds, 20);
+  EXPECT_LT(seconds, 60);
+  // Share of the energy below about 150 Hz (a one-pole low pass on the left channel).
+  const double k = std::exp(-2 * M_PI * 150 / song.sampleRate);
+  double low = 0, all = 0, y = 0, peak = 0;
+  for (int64_t i = 0; i < song.frames; ++i) {
+    const double x = song.samples[size_t(i) * 2];
+    y = (1 - k) * x + k * y;
+    low += y * y;
+    all += x * x;
+    peak = std::max(peak, std::fabs(x));
+  }
+  EXPECT_GT(low / all, 0.4);
+  // Headroom for the bass boost.
+  EXPECT_LT(peak, 0.6);
+}
+
+}  // namespace

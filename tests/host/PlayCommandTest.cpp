@@ -1,0 +1,253 @@
+// End-to-end: the built `tunely` command, with the real Lowtide.dylib loaded from a device root,
+// playing generated audio into a WAV file or through SDL's disk audio driver.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "CommandHarness.h"
+#include "Lowtide/engine/EngineTesting.h"
+#include "Lowtide/engine/Equalizer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using host::DecodedAudio;
+using namespace tunely_test;
+
+// A last state that boosts the bass and puts a 6 dB high shelf at 2222 Hz.
+const std::map<std::string, std::string> kBassBoost{
+    {"bassgain", "0.800000"}, {"bassfreq", "80.000000"}, {"bassintens", "2.000000"},
+    {"filtgain", "6.000000"}, {"filtfreq", "2222.000000"}, {"filtbw", "5.000000"},
+    {"filttype", "2"}};
+
+DecodedAudio concatenate(const std::vector<DecodedAudio>& tracks) {
+  DecodedAudio all = tracks.front();
+  for (size_t i = 1; i < tracks.size(); ++i) {
+    all.samples.insert(all.samples.end(), tracks[i].samples.begin(), tracks[i].samples.end());
+    all.frames += tracks[i].frames;
+  }
+  return all;
+}
+
+// The first frame of the first block that starts at or after `seconds` of media time, with the
+// clock advanced block by block as the player does (the last block of a track is short).
+int64_t firstBlockAtOrAfter(double seconds, const std::vector<DecodedAudio>& tracks,
+                            int64_t blockFrames) {
+  double clock = 0;
+  int64_t frame = 0;
+  for (const DecodedAudio& t : tracks) {
+    for (int64_t left = t.frames; left > 0;) {
+      if (clock >= seconds) return frame;
+      const int64_t n = std::min(blockFrames, left);
+      clock += double(n) / t.sampleRate;
+      frame += n;
+      left -= n;
+    }
+  }
+  return frame;
+}
+
+// What the engine makes of the queue when kBassBoost is loaded at `boundary`: unchanged before
+// (the first preparation leaves the kernel at pass-through), then main filter and bass boost from
+// a zero filter state, samples walked in interleaved order through one shared state.
+std::vector<float> expectedWithBassBoost(const DecodedAudio& queue, int64_t boundary) {
+  using namespace lowtide;
+  resetEngineForTesting();
+  prepareEq(queue.sampleRate);
+  bassgain = 0.8;
+  bassfreq = 80.0;
+  bassintens = 2.0;
+  freq = 2222.0;
+  gain = 6.0;
+  bandwidth = 5.0;
+  eqType = 2;
+  bassenabled = true;
+  enabled = true;
+  selectKernel(case1);
+  updateEq();
+  std::vector<float> out = queue.samples;
+  for (size_t i = size_t(boundary) * size_t(queue.channels); i < out.size(); ++i)
+    out[i] = performFilters.load()(out[i]);
+  resetEngineForTesting();
+  return out;
+}
+
+bool bitIdentical(const std::vector<float>& a, const std::vector<float>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// Index of the first sample that differs in bits, or the common length.
+size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
+  size_t i = 0;
+  while (i < a.size() && i < b.size() && std::memcmp(&a[i], &b[i], sizeof(float)) == 0) ++i;
+  return i;
+}
+
+class PlayCommandTest : public ::testing::Test {
+ protected:
+  std::string root() const { return temp_.file("device"); }
+  std::string file(const std::string& name) const { return temp_.file(name); }
+
+  std::string writeTrack(const std::string& name, double rate, int channels, double seconds,
+                         unsigned seed = 1) {
+    tracks_[name] = testSignal(rate, channels, seconds, seed);
+    writeFloatWav(file(name), tracks_[name]);
+    return file(name);
+  }
+  const DecodedAudio& track(const std::string& name) { return tracks_.at(name); }
+
+  CommandResult play(std::vector<std::string> args,
+                     const std::map<std::string, std::string>& environment = {}) {
+    args.insert(args.begin(), {"play", "--device-root", root()});
+    CommandResult r = runTunely(args, environment, temp_.path());
+    return r;
+  }
+
+ private:
+  TempFolder temp_;
+  std::map<std::string, DecodedAudio> tracks_;
+};
+
+TEST_F(PlayCommandTest, WithoutLastStateTheOutputIsTheInputAndAnEmptyLastStateAppears) {
+  const std::string in = writeTrack("in.wav", 44100, 2, 3.0);
+  const CommandResult r = play({in, "--output", file("out.wav")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  const DecodedAudio out = readWav(file("out.wav"));
+  EXPECT_EQ(out.sampleRate, 44100);
+  EXPECT_EQ(out.channels, 2);
+  EXPECT_TRUE(bitIdentical(out.samples, track("in.wav").samples));
+
+  ASSERT_TRUE(fs::exists(lastStatePath(root())));
+  EXPECT_EQ(fs::file_size(lastStatePath(root())), 0u);
+  // The device root was laid out like an installed package.
+  EXPECT_TRUE(fs::is_regular_file(root() + "/Library/MobileSubstrate/DynamicLibraries/Lowtide.dylib"));
+  EXPECT_TRUE(fs::is_regular_file(root() + "/Library/Application Support/Tunely/Tunely.png"));
+  EXPECT_NE(r.output.find("Loaded Lowtide.dylib"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("beyond full scale: 0 samples"), std::string::npos) << r.output;
+}
+
+TEST_F(PlayCommandTest, LastStateFiltersFromTheFirstBlockAtTwoSecondsAndTheNextTrackStartsFiltered) {
+  writeLastState(root(), kBassBoost);
+  const std::string first = writeTrack("first.wav", 44100, 2, 2.5, 1);
+  const std::string second = writeTrack("second.wav", 44100, 2, 1.0, 2);
+  const CommandResult r = play({first, second, "--output", file("out.wav")});
+  ASSERT_EQ(r.status, 0) << r.output;
+
+  const std::vector<DecodedAudio> queue{track("first.wav"), track("second.wav")};
+  const DecodedAudio input = concatenate(queue);
+  const int64_t boundary = firstBlockAtOrAfter(2.0, queue, 4096);
+  ASSERT_EQ(boundary, 22 * 4096);
+  const DecodedAudio out = readWav(file("out.wav"));
+  ASSERT_EQ(out.frames, input.frames);
+  EXPECT_EQ(firstDifference(out.samples, input.samples), size_t(boundary) * 2);
+  const std::vector<float> expected = expectedWithBassBoost(input, boundary);
+  EXPECT_EQ(firstDifference(out.samples, expected), expected.size());
+  // The second track differs from its input from its very first sample.
+  const size_t secondStart = size_t(queue[0].frames) * 2;
+  EXPECT_NE(out.samples[secondStart], input.samples[secondStart]);
+}
+
+TEST_F(PlayCommandTest, InterleavedLayoutAndAnotherBlockSizeFilterAlike) {
+  writeLastState(root(), kBassBoost);
+  const std::string in = writeTrack("in.wav", 48000, 2, 2.5);
+  const CommandResult r =
+      play({in, "--layout", "interleaved", "--block-frames", "1000", "--output", file("out.wav")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  const int64_t boundary = firstBlockAtOrAfter(2.0, {track("in.wav")}, 1000);
+  EXPECT_GE(boundary, 96000);
+  EXPECT_LE(boundary, 97000);
+  const DecodedAudio out = readWav(file("out.wav"));
+  EXPECT_EQ(firstDifference(out.samples, track("in.wav").samples), size_t(boundary) * 2);
+  EXPECT_TRUE(bitIdentical(out.samples, expectedWithBassBoost(track("in.wav"), boundary)));
+}
+
+TEST_F(PlayCommandTest, NoTweaksPlaysUnfilteredDespiteALastState) {
+  writeLastState(root(), kBassBoost);
+  const std::string in = writeTrack("in.wav", 44100, 1, 3.0);
+  const CommandResult r = play({in, "--no-tweaks", "--output", file("out.wav")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(bitIdentical(readWav(file("out.wav")).samples, track("in.wav").samples));
+  EXPECT_EQ(r.output.find("Loaded"), std::string::npos) << r.output;
+}
+
+TEST_F(PlayCommandTest, MismatchedFormatsAreRefusedBeforeAnythingIsWritten) {
+  const std::string a = writeTrack("a.wav", 44100, 2, 0.5);
+  const std::string rate = writeTrack("rate.wav", 48000, 2, 0.5);
+  const std::string mono = writeTrack("mono.wav", 44100, 1, 0.5);
+  for (const std::string& odd : {rate, mono}) {
+    const CommandResult r = play({a, odd, "--output", file("out.wav")});
+    EXPECT_NE(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find(odd), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(file("out.wav")));
+  }
+  // Neither may the output be one of the tracks: it would be emptied before it is read.
+  const CommandResult r = play({a, "--output", a});
+  EXPECT_NE(r.status, 0) << r.output;
+  EXPECT_EQ(readWav(a).frames, track("a.wav").frames);
+}
+
+TEST_F(PlayCommandTest, UnreadableFilesAreNamedAndTheRestOfTheQueuePlays) {
+  const std::string one = writeTrack("one.wav", 44100, 2, 0.6, 3);
+  const std::string two = writeTrack("two.wav", 44100, 2, 0.4, 4);
+  std::ofstream(file("text.wav")) << "not audio at all";
+  const std::string missing = file("missing.wav");
+  const CommandResult r = play({one, missing, file("text.wav"), two, "--output", file("out.wav")});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("cannot play \"" + missing + "\""), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("cannot play \"" + file("text.wav") + "\""), std::string::npos) << r.output;
+  const DecodedAudio both = concatenate({track("one.wav"), track("two.wav")});
+  EXPECT_TRUE(bitIdentical(readWav(file("out.wav")).samples, both.samples));
+}
+
+TEST_F(PlayCommandTest, SoundDevicePlaysTheQueueWithoutGapsThroughSdl) {
+  const std::string one = writeTrack("one.wav", 44100, 2, 0.7, 5);
+  const std::string two = writeTrack("two.wav", 44100, 2, 0.7, 6);
+  const std::string raw = file("device.raw");
+  const CommandResult r =
+      play({one, two}, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", raw}});
+  ASSERT_EQ(r.status, 0) << r.output;
+  // The disk driver writes the device's float frames as they are played.
+  std::vector<float> played(fs::file_size(raw) / sizeof(float));
+  std::ifstream in(raw, std::ios::binary);
+  in.read(reinterpret_cast<char*>(played.data()), std::streamsize(played.size() * sizeof(float)));
+  const DecodedAudio both = concatenate({track("one.wav"), track("two.wav")});
+  ASSERT_GE(played.size(), both.samples.size());
+  EXPECT_EQ(firstDifference(played, both.samples), both.samples.size());
+  EXPECT_TRUE(std::all_of(played.begin() + ptrdiff_t(both.samples.size()), played.end(),
+                          [](float x) { return x == 0.0f; }));
+}
+
+TEST_F(PlayCommandTest, WithoutASoundDeviceItSaysSoAndSuggestsAFile) {
+  const std::string in = writeTrack("in.wav", 44100, 2, 0.2);
+  const CommandResult r = play({in}, {{"SDL_AUDIODRIVER", "no-such-driver"}});
+  EXPECT_EQ(r.status, 69) << r.output;
+  EXPECT_NE(r.output.find("no sound device"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("--output"), std::string::npos) << r.output;
+}
+
+TEST_F(PlayCommandTest, DemoSongIsPlayedWhenNoFileIsGiven) {
+  const CommandResult r = play({"--output", file("demo.wav")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  const DecodedAudio demo = readWav(file("demo.wav"));
+  EXPECT_EQ(demo.channels, 2);
+  EXPECT_GT(double(demo.frames) / demo.sampleRate, 20.0);
+  EXPECT_NE(r.output.find("Tunely Demo.wav"), std::string::npos) << r.output;
+}
+
+TEST_F(PlayCommandTest, CommandLineMistakesAreRefusedWithAMessage) {
+  EXPECT_EQ(runTunely({"--help"}).status, 0);
+  EXPECT_NE(runTunely({"play", "--help"}).output.find("--block-frames"), std::string::npos);
+  EXPECT_NE(runTunely({}).status, 0);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--layout", "planar"}, {"--block-frames", "0"},
+        {"--device-profile", "ios99"}, {"--no-such-option"}}) {
+    const CommandResult r = play(bad);
+    EXPECT_NE(r.status, 0) << bad[0];
+    EXPECT_NE(r.output.find(bad[0]), std::string::npos) << r.output;
+  }
+}
+
+}  // namespace
