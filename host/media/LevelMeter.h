@@ -1,23 +1,37 @@
-// Peak and RMS level of a stream of float samples, and how many samples lie beyond full scale
-// (|x| > 1, which a fixed-point converter would clip). Cheap enough for the audio thread: no
-// allocation, a few arithmetic operations per sample.
+// Peak and RMS level of a stream of float samples, the RMS level of its bass band, and how many
+// samples lie beyond full scale (|x| > 1, which a fixed-point converter would clip). Cheap enough
+// for the audio thread: no allocation, a few arithmetic operations per sample.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace host {
 
+// Upper edge of the band the bass level is measured in.
+constexpr double kBassBandHz = 150.0;
+
 class LevelMeter {
  public:
+  // Samples arrive with `channels` interleaved at `sampleRate`; without a rate there is no bass
+  // band measure.
+  explicit LevelMeter(int channels = 1, double sampleRate = 0);
+
   void add(const float* samples, size_t count) noexcept;
 
   float peak() const noexcept { return peak_; }  // largest |x|
   double rms() const noexcept;                   // square root of the mean square; 0 for no samples
   int64_t beyondFullScale() const noexcept { return overs_; }
   int64_t samples() const noexcept { return count_; }
+  // RMS level of the samples through a one-pole low pass at kBassBandHz, each channel on its own.
+  double bassRms() const noexcept;
 
  private:
+  std::vector<double> lowPass_;  // one state per channel
+  double lowPassStep_ = 0;
+  double bassSumSquares_ = 0;
+  size_t channel_ = 0;
   float peak_ = 0;
   double sumSquares_ = 0;
   int64_t count_ = 0;

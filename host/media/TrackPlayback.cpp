@@ -15,8 +15,11 @@ TrackPlayback::TrackPlayback(std::string path, DecodedAudio audio, Ref<NSObject>
       audio_(std::move(audio)),
       queueItem_(std::move(queueItem)),
       tap_(tap),
+      tapped_(tap != nullptr),
       layout_(layout),
-      maxBlockFrames_(std::max<int64_t>(1, maxBlockFrames)) {
+      maxBlockFrames_(std::max<int64_t>(1, maxBlockFrames)),
+      input_(audio_.channels, audio_.sampleRate),
+      output_(audio_.channels, audio_.sampleRate) {
   const int ch = audio_.channels;
   const size_t buffers = layout_ == SampleLayout::NonInterleaved ? size_t(ch) : 1;
   const size_t perBuffer =

@@ -51,7 +51,7 @@ class TrackPlayback {
   double sampleRate() const { return audio_.sampleRate; }
   int channels() const { return audio_.channels; }
   int64_t frames() const { return audio_.frames; }
-  bool hasTap() const { return tap_ != nullptr; }
+  bool hasTap() const { return tapped_; }  // played through a tap (also after finish())
   // Read after finished().
   const LevelMeter& inputLevels() const { return input_; }
   const LevelMeter& outputLevels() const { return output_; }
@@ -65,6 +65,7 @@ class TrackPlayback {
   DecodedAudio audio_;
   Ref<NSObject> queueItem_;
   MTAudioProcessingTapRef tap_;
+  bool tapped_;
   SampleLayout layout_;
   int64_t maxBlockFrames_;
 

@@ -17,7 +17,8 @@ std::string decibels(double linear) {
 }
 
 std::string levels(const char* name, const LevelMeter& m) {
-  return std::string("    ") + name + " peak " + decibels(m.peak()) + "   RMS " + decibels(m.rms());
+  return std::string("    ") + name + " peak " + decibels(m.peak()) + "   RMS " + decibels(m.rms()) +
+         "   bass RMS " + decibels(m.bassRms());
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ TrackReport reportOf(const TrackPlayback& track) {
 }
 
 void printSummary(std::ostream& out, const std::vector<TrackReport>& reports) {
-  out << "Summary:\n";
+  out << "Summary (bass: below about " << int(kBassBandHz) << " Hz):\n";
   int number = 0;
   for (const TrackReport& r : reports) {
     char head[64];

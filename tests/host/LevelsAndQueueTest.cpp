@@ -23,6 +23,30 @@ TEST(LevelMeter, PeakRmsAndSamplesBeyondFullScale) {
   EXPECT_TRUE(std::isinf(host::toDecibels(0)));
 }
 
+TEST(LevelMeter, BassLevelFollowsLowFrequenciesInEachChannel) {
+  // Stereo: left a 50 Hz sine, right a 5 kHz sine, each measured through its own low pass.
+  auto stereo = [](double leftHz, double rightHz) {
+    std::vector<float> s;
+    for (int i = 0; i < 44100; ++i) {
+      s.push_back(float(std::sin(2 * M_PI * leftHz * i / 44100)));
+      s.push_back(float(std::sin(2 * M_PI * rightHz * i / 44100)));
+    }
+    return s;
+  };
+  host::LevelMeter low(2, 44100), high(2, 44100), none(2, 0);
+  const std::vector<float> lows = stereo(50, 50), highs = stereo(5000, 5000), mixed = stereo(50, 5000);
+  low.add(lows.data(), lows.size());
+  high.add(highs.data(), highs.size());
+  none.add(mixed.data(), mixed.size());
+  EXPECT_NEAR(low.bassRms() / low.rms(), 0.95, 0.05);
+  EXPECT_LT(high.bassRms() / high.rms(), 0.05);
+  EXPECT_EQ(none.bassRms(), 0.0);
+  host::LevelMeter split(2, 44100);
+  split.add(mixed.data(), mixed.size());
+  // Half the samples carry bass: the channels' filters do not mix.
+  EXPECT_NEAR(split.bassRms() / low.bassRms(), std::sqrt(0.5), 0.02);
+}
+
 TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
   using host::QueuedFile;
   std::vector<QueuedFile> q{{"a.wav", {44100, 2, 10}}, {"b.wav", {44100, 2, 5}}};

@@ -113,7 +113,7 @@ TEST_F(TrackPlaybackTest, FinishUnpreparesOnceAndReleasingTheItemFinalizesTheTap
   t->finish();
   EXPECT_EQ(rec.unprepares, 1);
   EXPECT_EQ(rec.finalizes, 1);
-  EXPECT_FALSE(t->hasTap());
+  EXPECT_TRUE(t->hasTap());
 }
 
 TEST_F(TrackPlaybackTest, WithoutATapTheAudioPassesUnchangedAndIsMetered) {
