@@ -1,0 +1,19 @@
+// The last-state file: the main filter's and the bass boost's settings kept from one run of the
+// player to the next, as one preset dictionary.
+#pragma once
+
+#include <cstdint>
+
+namespace lowtide {
+
+// Copies the last-state file into the engine's parameters, switches the filter and the bass
+// boost on, selects case1 and recomputes the main filter. A missing file is created empty; a
+// missing, empty or unreadable file, or one without a positive filter frequency, changes nothing.
+void readLastState();
+
+// Writes the seven values to the last-state file as the preset dictionary ("%f" and "%i" text).
+// A failure is shown with the "Fatal Error - Tunely" alert and leaves the old file whole.
+void writeLastState(double bassgain, double bassfreq, double bassintens, double gain, double freq,
+                    double bandwidth, int32_t eqType);
+
+}  // namespace lowtide

@@ -1,0 +1,34 @@
+// The user's named presets: the process-wide dictionary `presets` (name to preset dictionary),
+// mirrored to the preset file after every change. Main thread only.
+#pragma once
+
+#include <string>
+
+#include "Lowtide/settings/EQPreset.h"
+#include "foundation/NSDictionary.h"
+#include "objc/NSObject.h"
+
+namespace lowtide {
+
+// Shared by every PresetManager. Nil until a load, and after a load that found a file it could
+// not read as a dictionary: such a file is then never overwritten.
+extern Ref<NSMutableDictionary> presets;
+
+class PresetManager : public NSObject {
+ public:
+  // Reads the preset file into `presets`; a missing file starts an empty store and writes it.
+  void loadPresetsFromFile();
+  // A new immutable copy of the store (empty when there is none).
+  Ref<NSDictionary> getDict() const;
+  // The preset stored under `name`, read back with its limits; a missing name gives the all-zero
+  // preset. Its name is "Just Loaded".
+  Ref<EQPreset> getSettingsForKey(const std::string& name) const;
+  // Stores the preset's dictionary under its name, replacing any such entry, then saves.
+  void addPreset(const EQPreset* preset);
+  // Removes the preset of that name (it is a name, not a position), then saves.
+  void removePresetAtIndex(const std::string& name);
+  // Writes the store to the preset file; a failure is shown with the "Fatal Error - Tunely" alert.
+  void savePresetsToFile();
+};
+
+}  // namespace lowtide

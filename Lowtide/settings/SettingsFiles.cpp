@@ -1,0 +1,35 @@
+#include "Lowtide/settings/SettingsFiles.h"
+
+#include "foundation/NSFileManager.h"
+#include "foundation/NSPropertyListSerialization.h"
+#include "uikit/UIAlertView.h"
+
+namespace lowtide {
+
+bool ensureDataFolder(Ref<NSString>* errorDescription) {
+  return NSFileManager::defaultManager()->createDirectoryAtPath(kDataFolder, true, nullptr,
+                                                                errorDescription);
+}
+
+void showSaveFailureAlert(NSString* error, unsigned long size) {
+  auto alert = make<UIAlertView>(
+      NSString::stringWithUTF8String("Fatal Error - Tunely"),
+      NSString::stringWithFormat("I could not save to preset file.\nError: %@\nsize: %lu", error, size),
+      nullptr, NSString::stringWithUTF8String("OK"));
+  alert->show();
+}
+
+void savePropertyListFile(const NSObject* plist, const char* path, unsigned long size) {
+  Ref<NSString> error;
+  Ref<NSData> data =
+      NSPropertyListSerialization::dataFromPropertyList(plist, NSPropertyListXMLFormat_v1_0, &error);
+  if (error) {
+    showSaveFailureAlert(error, size);
+    return;
+  }
+  if (!data) return;
+  if (!ensureDataFolder(&error) || !data->writeToFile(path, NSDataWritingAtomic, &error))
+    showSaveFailureAlert(error, size);
+}
+
+}  // namespace lowtide

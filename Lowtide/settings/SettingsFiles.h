@@ -1,0 +1,27 @@
+// Where the settings live, and the one way both settings files are saved.
+#pragma once
+
+#include "foundation/NSString.h"
+#include "objc/NSObject.h"
+
+namespace lowtide {
+
+inline constexpr const char* kDataFolder = "/var/mobile/Library/Application Support/Tunely/";
+inline constexpr const char* kLastStatePath =
+    "/var/mobile/Library/Application Support/Tunely/last.plist";
+inline constexpr const char* kPresetsPath =
+    "/var/mobile/Library/Application Support/Tunely/presets.plist";
+
+// Creates the data folder and its parents if missing. False (with the reason) if it cannot.
+bool ensureDataFolder(Ref<NSString>* errorDescription);
+
+// The "Fatal Error - Tunely" alert for a save that failed: `error` fills "%@", `size` is the
+// number of presets being saved.
+void showSaveFailureAlert(NSString* error, unsigned long size);
+
+// Encodes `plist` as an XML property list and writes it atomically to `path`, creating the data
+// folder first. Any failure (encoding, folder, temporary file, rename) is shown with the alert
+// above and leaves the file as it was.
+void savePropertyListFile(const NSObject* plist, const char* path, unsigned long size);
+
+}  // namespace lowtide

@@ -1,0 +1,38 @@
+// The file layer under Foundation's file calls: whole-file reads, direct and atomic writes, and
+// folder creation on this machine's paths (callers map device paths through DeviceRoot first).
+//
+// It also holds the fault-injection seam: tests make a chosen step fail with a chosen errno, since
+// running as root they cannot make a write fail through permissions.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Reads the whole regular file, or nothing if it cannot be opened or read.
+std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath);
+
+// Writes `size` bytes to the file. Atomically: into a temporary file in the same folder which
+// then replaces the file by rename, so the file at hostPath is either its old self or complete.
+// Otherwise: truncates and writes in place. On failure returns false and sets *error (if given)
+// to a one-line description; a failed atomic write removes its temporary file.
+bool FileWrite(const std::string& hostPath, const void* bytes, std::size_t size, bool atomically,
+               std::string* error);
+
+// Creates the folder; with intermediates, also its missing parents. An existing folder is success
+// with intermediates and failure without, as mkdir(2) and NSFileManager have it.
+bool FileCreateDirectory(const std::string& hostPath, bool withIntermediates, std::string* error);
+
+// Steps of the file layer that a test can make fail.
+enum class FileStep {
+  CreateTemporary,  // opening the temporary file of an atomic write
+  WriteTemporary,   // writing its contents (fails after writing half of them, as a full disk does)
+  Rename,           // replacing the target with the temporary file
+  WriteInPlace,     // a non-atomic write
+  CreateDirectory,  // making a folder
+};
+
+// From now on every `step` fails with errno value `error`, until cleared.
+void FileLayerInjectFault(FileStep step, int error);
+void FileLayerClearFaults();
