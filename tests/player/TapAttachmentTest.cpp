@@ -1,4 +1,6 @@
 // Every player item the queue item stores carries a tap with the engine's callbacks.
+#include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "Lowtide/engine/ProcessingTap.h"
@@ -115,6 +117,28 @@ TEST_F(TapAttachmentTest, LoadAssetAndPlayerItemRunsThePlayerFirstThenBuildsOnce
   ASSERT_NE(playing, nullptr);
   ASSERT_TRUE(lowtide::tap);
   EXPECT_NE(lowtide::tap.get(), playing);
+}
+
+TEST_F(TapAttachmentTest, PlayerThreadsMayBuildWhileTheMainThreadSetsUpControls) {
+  PlayerSession session;
+  auto build = [this](std::vector<Ref<MPAVItem>>* items) {
+    for (int i = 0; i < 20; ++i) {
+      items->push_back(MPAVItem::make(song));
+      store(items->back().get(), hostItem().get());
+    }
+  };
+  std::vector<Ref<MPAVItem>> first, second;
+  std::thread a(build, &first), b(build, &second);
+  for (int i = 0; i < 5; ++i) msgSend<void>(session.controlsView(), sel_registerName("_initializeControls"));
+  a.join();
+  b.join();
+  std::vector<MTAudioProcessingTapRef> taps;
+  for (const auto* items : {&first, &second})
+    for (const Ref<MPAVItem>& item : *items) taps.push_back(PlayerSession::tapOf(stored(item.get())));
+  std::sort(taps.begin(), taps.end());
+  EXPECT_EQ(std::unique(taps.begin(), taps.end()), taps.end());  // forty different taps
+  EXPECT_NE(taps.front(), nullptr);
+  EXPECT_TRUE(std::find(taps.begin(), taps.end(), lowtide::tap.get()) != taps.end());
 }
 
 // Runs the whole file through a tap as the media pipeline does: non-interleaved float blocks.
