@@ -1,8 +1,6 @@
 // The UIKit and AVFoundation stand-ins the player and the hooks rely on.
 #include "PlayerFixture.h"
 #include "avfoundation/AVAsset.h"
-#include "uikit/UIDevice.h"
-#include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -56,18 +54,6 @@ TEST_F(PlatformStandInsTest, ViewsMoveBetweenSuperviewsAndFindTheirWindow) {
   outer = nullptr;
   window = nullptr;
   EXPECT_EQ(inner->superview(), nullptr);
-}
-
-TEST_F(PlatformStandInsTest, DeviceProfilesSetTheVersionsAndTheScreen) {
-  ASSERT_EQ(host::deviceProfiles().front().name, "ios7");
-  EXPECT_EQ(host::findDeviceProfile("ios5"), nullptr);
-  host::applyDeviceProfile(*host::findDeviceProfile("ios8"));
-  EXPECT_EQ(kCFCoreFoundationVersionNumber, 1141.14);
-  EXPECT_EQ(UIDevice::currentDevice()->systemVersion(), "8.1");
-  host::applyDeviceProfile(*host::findDeviceProfile("ios6"));
-  EXPECT_EQ(kCFCoreFoundationVersionNumber, 793.00);
-  EXPECT_EQ(UIScreen::mainScreen()->bounds(), CGRectMake(0, 0, 320, 480));
-  EXPECT_EQ(UIDevice::currentDevice()->systemVersion(), "6.1.3");
 }
 
 TEST_F(PlatformStandInsTest, AssetTracksComeFromTheFile) {
