@@ -167,8 +167,26 @@ void clockEstimate(benchmark::State& state) {
                                              benchmark::Counter::kIsRate);
 }
 
+// The floor for case1: the bass stage's recursion through cap alone (float to double,
+// multiply, add, multiply, back to float), over the same number of samples as a block.
+void capChainBound(benchmark::State& state) {
+  Stream stream(true);
+  volatile double kSource = 80.0;
+  const double k = kSource;
+  const float g1 = static_cast<float>(1.0 / (k + 1.0));
+  float c = 0.0f;
+  for (auto _ : state) {
+    for (float x : stream.source) {
+      c = static_cast<float>(static_cast<double>(g1) * (static_cast<double>(x) + k * static_cast<double>(c)));
+    }
+    benchmark::DoNotOptimize(c);
+  }
+  report(state);
+}
+
 void registerAll() {
   benchmark::RegisterBenchmark("clock/dependent_adds", clockEstimate);
+  benchmark::RegisterBenchmark("bound/cap_chain", capChainBound);
   const struct {
     const char* name;
     lowtide::Kernel kernel;
