@@ -5,6 +5,9 @@
 
 #include <filesystem>
 
+#include "foundation/DeviceRoot.h"
+#include "foundation/NSRunLoop.h"
+
 #include "host/player/MPPlaybackControlsView.h"
 #include "host/player/PlayerClasses.h"
 #include "host/player/PlayerSession.h"
@@ -16,6 +19,9 @@ std::filesystem::path builtLibrary() {
 }
 
 TEST(LoadTimeInitialiser, LoadingTheLibraryInstallsTheHooks) {
+  char pattern[] = "/tmp/tunely-load-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  DeviceRootSet(pattern);
   host::registerPlayerClasses();
   Class controls = objc_getClass("MPPlaybackControlsView");
   SEL initialize = sel_registerName("_initializeControls");
@@ -42,6 +48,13 @@ TEST(LoadTimeInitialiser, LoadingTheLibraryInstallsTheHooks) {
   int equalizerButtons = 0;
   for (const Ref<UIView>& sub : view->subviews()) equalizerButtons += sub->tag() == 5;
   EXPECT_EQ(equalizerButtons, 2);
+
+  // The state loads scheduled by the set-up run inside the temporary device root.
+  NSRunLoop::mainRunLoop()->setClock([] { return 1e12; });
+  NSRunLoop::mainRunLoop()->fireDueTimers();
+  NSRunLoop::mainRunLoop()->setClock(nullptr);
+  EXPECT_TRUE(std::filesystem::exists(DevicePathToHost("/var/mobile/Library/Application Support/Tunely/last.plist")));
+  std::filesystem::remove_all(pattern);
   // The library stays loaded for the life of the process, as in the player.
 }
 
