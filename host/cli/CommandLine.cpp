@@ -1,7 +1,6 @@
 #include "host/cli/CommandLine.h"
 
 #include <CLI/CLI.hpp>
-
 #include <string>
 #include <vector>
 
@@ -56,7 +55,8 @@ int runCommandLine(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  options.layout = layout == "interleaved" ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
+  options.layout =
+      layout == "interleaved" ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
   return runPlay(options);
 }
 

@@ -28,7 +28,9 @@ int fail(const std::string& message) {
   return 1;
 }
 
-std::string demoSongPath(const std::string& root) { return root + "/var/mobile/Media/Tunely Demo.wav"; }
+std::string demoSongPath(const std::string& root) {
+  return root + "/var/mobile/Media/Tunely Demo.wav";
+}
 
 // The files that can be played, with their formats; the others are reported and left out.
 std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool& anyFailed) {
@@ -125,9 +127,9 @@ int runPlay(const PlayOptions& options) {
   std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
             << (offline ? " into \"" + options.output + "\"" : std::string(" on the sound device"))
             << std::endl;
-  PlayOutcome outcome =
-      offline ? renderOffline(session, queue, settings, *clock, sink, ProgressBar::standardErrorIsTerminal())
-              : device.play(session, queue, settings);
+  PlayOutcome outcome = offline ? renderOffline(session, queue, settings, *clock, sink,
+                                                ProgressBar::standardErrorIsTerminal())
+                                : device.play(session, queue, settings);
   sink.close();
 
   printSummary(std::cout, outcome.reports);

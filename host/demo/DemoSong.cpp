@@ -76,7 +76,8 @@ DecodedAudio synthesizeDemoSong() {
     const double inBar = std::fmod(t, bar);
 
     const double k = kick(inBeat);
-    const double b = bass(inEighth, noteFrequency(chord[0] - 24 + kBassOctave[eighthIndex]), eighth);
+    const double b =
+        bass(inEighth, noteFrequency(chord[0] - 24 + kBassOctave[eighthIndex]), eighth);
     double chords = 0;
     for (int n = 0; n < 3; ++n) chords += pad(t, noteFrequency(chord[n]));
     chords *= std::min(1.0, inBar / 0.3) * std::min(1.0, (bar - inBar) / 0.05);

@@ -11,8 +11,8 @@ namespace host {
 std::string defaultDeviceRoot();
 
 struct InstallSources {
-  std::string lowtideLibrary;  // the built Lowtide.dylib; empty installs no library
-  std::string resourcesFolder; // the project's resources/
+  std::string lowtideLibrary;   // the built Lowtide.dylib; empty installs no library
+  std::string resourcesFolder;  // the project's resources/
 };
 
 // Creates the folders and copies the library and the resources where missing or older than the

@@ -18,7 +18,8 @@ LoadReport loadSubstrateLibraries(const std::string& deviceRoot) {
   std::error_code ec;
   for (fs::directory_iterator it(dynamicLibrariesFolder(deviceRoot), ec), end; !ec && it != end;
        it.increment(ec)) {
-    if (it->path().extension() == ".dylib" && it->is_regular_file(ec)) libraries.push_back(it->path());
+    if (it->path().extension() == ".dylib" && it->is_regular_file(ec))
+      libraries.push_back(it->path());
   }
   std::sort(libraries.begin(), libraries.end());
   for (const fs::path& library : libraries) {

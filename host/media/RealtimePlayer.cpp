@@ -63,10 +63,9 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
     // Load the next track about a second before the current one ends, so that its preparation
     // (which may allocate) is done long before the audio thread needs it.
     const double lookahead = std::max(1.0, 4 * device_.bufferSeconds());
-    const bool nearEnd =
-        handedOver.empty() ||
-        (handedOver.size() == 1 &&
-         double(handedOver.back()->framesLeft()) < lookahead * handedOver.back()->sampleRate());
+    const bool nearEnd = handedOver.empty() || (handedOver.size() == 1 &&
+                                                double(handedOver.back()->framesLeft()) <
+                                                    lookahead * handedOver.back()->sampleRate());
     if (!waiting && nextFile < files.size() && nearEnd) {
       const QueuedFile& file = files[nextFile++];
       auto loaded = loadTrack(session, file.path, settings);

@@ -37,14 +37,13 @@ TrackPlayback::~TrackPlayback() { finish(); }
 void TrackPlayback::prepare() {
   if (!tap_ || prepared_) return;
   MTAudioProcessingTapSetSource(
-      tap_, [this](CMItemCount frames, AudioBufferList* buffers, MTAudioProcessingTapFlags* flagsOut,
-                   CMItemCount* framesOut) {
+      tap_, [this](CMItemCount frames, AudioBufferList* buffers,
+                   MTAudioProcessingTapFlags* flagsOut, CMItemCount* framesOut) {
         if (flagsOut) *flagsOut = 0;
         return fillFromSource(frames, buffers, framesOut);
       });
-  MTAudioProcessingTapPrepare(
-      tap_, CMItemCount(maxBlockFrames_),
-      floatStreamDescription(audio_.sampleRate, audio_.channels, layout_));
+  MTAudioProcessingTapPrepare(tap_, CMItemCount(maxBlockFrames_),
+                              floatStreamDescription(audio_.sampleRate, audio_.channels, layout_));
   prepared_ = true;
 }
 
@@ -83,8 +82,8 @@ void TrackPlayback::resetBufferList(int64_t frames) noexcept {
     const size_t count = size_t(frames) * channelsPerBuffer;
     // Silence, so a tap that fetches nothing passes no stale audio on.
     std::memset(storage_[b].data(), 0, count * sizeof(float));
-    list_->mBuffers[b] = AudioBuffer{channelsPerBuffer, UInt32(count * sizeof(float)),
-                                     storage_[b].data()};
+    list_->mBuffers[b] =
+        AudioBuffer{channelsPerBuffer, UInt32(count * sizeof(float)), storage_[b].data()};
   }
 }
 

@@ -17,8 +17,8 @@ std::string decibels(double linear) {
 }
 
 std::string levels(const char* name, const LevelMeter& m) {
-  return std::string("    ") + name + " peak " + decibels(m.peak()) + "   RMS " + decibels(m.rms()) +
-         "   bass RMS " + decibels(m.bassRms());
+  return std::string("    ") + name + " peak " + decibels(m.peak()) + "   RMS " +
+         decibels(m.rms()) + "   bass RMS " + decibels(m.bassRms());
 }
 
 }  // namespace
@@ -40,8 +40,8 @@ void printSummary(std::ostream& out, const std::vector<TrackReport>& reports) {
   int number = 0;
   for (const TrackReport& r : reports) {
     char head[64];
-    std::snprintf(head, sizeof head, "%.2f s, %.0f Hz, %d ch", double(r.framesPlayed) / r.sampleRate,
-                  r.sampleRate, r.channels);
+    std::snprintf(head, sizeof head, "%.2f s, %.0f Hz, %d ch",
+                  double(r.framesPlayed) / r.sampleRate, r.sampleRate, r.channels);
     out << "  " << ++number << ". " << r.path << " (" << head << ", "
         << (r.tapped ? "through the tap" : "no tap") << ")\n";
     out << levels("input ", r.input) << "\n";

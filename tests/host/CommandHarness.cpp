@@ -1,7 +1,7 @@
 #include "CommandHarness.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>

@@ -40,7 +40,8 @@ void writeFloatWav(const std::string& path, const host::DecodedAudio& audio);
 host::DecodedAudio readWav(const std::string& path);
 
 // Writes the last-state file of a device root with the seven settings as strings.
-void writeLastState(const std::string& deviceRoot, const std::map<std::string, std::string>& values);
+void writeLastState(const std::string& deviceRoot,
+                    const std::map<std::string, std::string>& values);
 std::string lastStatePath(const std::string& deviceRoot);
 
 }  // namespace tunely_test

@@ -30,7 +30,8 @@ class DeviceRootLayoutTest : public ::testing::Test {
   std::string root() const { return temp.file("root"); }
   bool layOut() {
     std::string error;
-    const bool ok = host::layOutDeviceRoot(root(), {library(), temp.file("built/resources")}, error);
+    const bool ok =
+        host::layOutDeviceRoot(root(), {library(), temp.file("built/resources")}, error);
     EXPECT_TRUE(ok) << error;
     return ok;
   }

@@ -34,7 +34,8 @@ TEST(LevelMeter, BassLevelFollowsLowFrequenciesInEachChannel) {
     return s;
   };
   host::LevelMeter low(2, 44100), high(2, 44100), none(2, 0);
-  const std::vector<float> lows = stereo(50, 50), highs = stereo(5000, 5000), mixed = stereo(50, 5000);
+  const std::vector<float> lows = stereo(50, 50), highs = stereo(5000, 5000),
+                           mixed = stereo(50, 5000);
   low.add(lows.data(), lows.size());
   high.add(highs.data(), highs.size());
   none.add(mixed.data(), mixed.size());

@@ -19,7 +19,7 @@ using namespace tunely_test;
 
 // A last state that boosts the bass and puts a 6 dB high shelf at 2222 Hz.
 const std::map<std::string, std::string> kBassBoost{
-    {"bassgain", "0.800000"}, {"bassfreq", "80.000000"}, {"bassintens", "2.000000"},
+    {"bassgain", "0.800000"}, {"bassfreq", "80.000000"},   {"bassintens", "2.000000"},
     {"filtgain", "6.000000"}, {"filtfreq", "2222.000000"}, {"filtbw", "5.000000"},
     {"filttype", "2"}};
 
@@ -123,13 +123,15 @@ TEST_F(PlayCommandTest, WithoutLastStateTheOutputIsTheInputAndAnEmptyLastStateAp
   ASSERT_TRUE(fs::exists(lastStatePath(root())));
   EXPECT_EQ(fs::file_size(lastStatePath(root())), 0u);
   // The device root was laid out like an installed package.
-  EXPECT_TRUE(fs::is_regular_file(root() + "/Library/MobileSubstrate/DynamicLibraries/Lowtide.dylib"));
+  EXPECT_TRUE(
+      fs::is_regular_file(root() + "/Library/MobileSubstrate/DynamicLibraries/Lowtide.dylib"));
   EXPECT_TRUE(fs::is_regular_file(root() + "/Library/Application Support/Tunely/Tunely.png"));
   EXPECT_NE(r.output.find("Loaded Lowtide.dylib"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("beyond full scale: 0 samples"), std::string::npos) << r.output;
 }
 
-TEST_F(PlayCommandTest, LastStateFiltersFromTheFirstBlockAtTwoSecondsAndTheNextTrackStartsFiltered) {
+TEST_F(PlayCommandTest,
+       LastStateFiltersFromTheFirstBlockAtTwoSecondsAndTheNextTrackStartsFiltered) {
   writeLastState(root(), kBassBoost);
   const std::string first = writeTrack("first.wav", 44100, 2, 2.5, 1);
   const std::string second = writeTrack("second.wav", 44100, 2, 1.0, 2);
@@ -197,7 +199,8 @@ TEST_F(PlayCommandTest, UnreadableFilesAreNamedAndTheRestOfTheQueuePlays) {
   const CommandResult r = play({one, missing, file("text.wav"), two, "--output", file("out.wav")});
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("cannot play \"" + missing + "\""), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("cannot play \"" + file("text.wav") + "\""), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("cannot play \"" + file("text.wav") + "\""), std::string::npos)
+      << r.output;
   const DecodedAudio both = concatenate({track("one.wav"), track("two.wav")});
   EXPECT_TRUE(bitIdentical(readWav(file("out.wav")).samples, both.samples));
 }
@@ -247,9 +250,10 @@ TEST_F(PlayCommandTest, CommandLineMistakesAreRefusedWithAMessage) {
   EXPECT_EQ(runTunely({"--help"}).status, 0);
   EXPECT_NE(runTunely({"play", "--help"}).output.find("--block-frames"), std::string::npos);
   EXPECT_NE(runTunely({}).status, 0);
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--layout", "planar"}, {"--block-frames", "0"},
-        {"--device-profile", "ios99"}, {"--no-such-option"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--layout", "planar"},
+                                              {"--block-frames", "0"},
+                                              {"--device-profile", "ios99"},
+                                              {"--no-such-option"}}) {
     const CommandResult r = play(bad);
     EXPECT_NE(r.status, 0) << bad[0];
     EXPECT_NE(r.output.find(bad[0]), std::string::npos) << r.output;

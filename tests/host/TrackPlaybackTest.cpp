@@ -60,8 +60,8 @@ class TrackPlaybackTest : public ::testing::Test {
       callbacks.finalize = [](MTAudioProcessingTapRef) { ++recorder->finalizes; };
       EXPECT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
     }
-    auto t = std::make_unique<TrackPlayback>("t.wav", input, withTap ? make<TapOwner>(tap) : nullptr,
-                                             tap, layout, block);
+    auto t = std::make_unique<TrackPlayback>(
+        "t.wav", input, withTap ? make<TapOwner>(tap) : nullptr, tap, layout, block);
     t->prepare();
     return t;
   }
