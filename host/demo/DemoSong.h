@@ -1,4 +1,4 @@
-// The built-in demo song, synthesized: 8 bars of a four-chord loop at 100 beats per minute, with
+// The built-in demo song, synthesized: 12 bars of a four-chord loop at 100 beats per minute, with
 // a kick drum, a bass line, chords and hi-hats, so there is plenty of bass for the bass boost to
 // work on. Deterministic: no clock or random seed goes in, so every run makes the same samples.
 #pragma once
