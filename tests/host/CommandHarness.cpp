@@ -30,9 +30,8 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ec);
 }
 
-CommandResult runTunely(const std::vector<std::string>& args,
-                        const std::map<std::string, std::string>& environment,
-                        const std::string& workFolder) {
+CommandResult runTunely(const std::vector<std::string>& args, const std::string& workFolder,
+                        const std::map<std::string, std::string>& environment) {
   std::vector<std::string> argStrings{TUNELY_COMMAND};
   argStrings.insert(argStrings.end(), args.begin(), args.end());
   std::vector<char*> argv;

@@ -28,10 +28,10 @@ struct CommandResult {
   std::string output;  // standard output and standard error together
 };
 
-// Runs TUNELY_COMMAND with these arguments and extra environment variables, waits for it.
-CommandResult runTunely(const std::vector<std::string>& args,
-                        const std::map<std::string, std::string>& environment = {},
-                        const std::string& workFolder = "/tmp");
+// Runs TUNELY_COMMAND with these arguments and extra environment variables and waits for it;
+// its output goes through a file in `workFolder`.
+CommandResult runTunely(const std::vector<std::string>& args, const std::string& workFolder,
+                        const std::map<std::string, std::string>& environment = {});
 
 // A deterministic test signal with bass and treble: a 55 Hz and a 1 kHz sine plus a little
 // noise, different in each channel, starting away from zero.

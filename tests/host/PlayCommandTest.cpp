@@ -99,11 +99,15 @@ class PlayCommandTest : public ::testing::Test {
   }
   const DecodedAudio& track(const std::string& name) { return tracks_.at(name); }
 
+  CommandResult run(const std::vector<std::string>& args,
+                    const std::map<std::string, std::string>& environment = {}) {
+    return runTunely(args, temp_.path(), environment);
+  }
+
   CommandResult play(std::vector<std::string> args,
                      const std::map<std::string, std::string>& environment = {}) {
     args.insert(args.begin(), {"play", "--device-root", root()});
-    CommandResult r = runTunely(args, environment, temp_.path());
-    return r;
+    return run(args, environment);
   }
 
  private:
@@ -247,9 +251,9 @@ TEST_F(PlayCommandTest, DemoSongIsPlayedWhenNoFileIsGiven) {
 }
 
 TEST_F(PlayCommandTest, CommandLineMistakesAreRefusedWithAMessage) {
-  EXPECT_EQ(runTunely({"--help"}).status, 0);
-  EXPECT_NE(runTunely({"play", "--help"}).output.find("--block-frames"), std::string::npos);
-  EXPECT_NE(runTunely({}).status, 0);
+  EXPECT_EQ(run({"--help"}).status, 0);
+  EXPECT_NE(run({"play", "--help"}).output.find("--block-frames"), std::string::npos);
+  EXPECT_NE(run({}).status, 0);
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"--layout", "planar"},
                                               {"--block-frames", "0"},
                                               {"--device-profile", "ios99"},
