@@ -1,14 +1,12 @@
-// Every settings test starts with a fresh device root, no preset store in memory, the engine as
-// a freshly loaded library has it, no injected faults and no recorded alerts.
+// Every settings test starts with a fresh device root, no preset store in memory and the engine
+// as a freshly loaded library has it.
 #pragma once
 
 #include <string>
 
 #include "Lowtide/engine/EngineTesting.h"
 #include "Lowtide/settings/PresetManager.h"
-#include "foundation/NSDictionary.h"
 #include "foundation/TempDeviceRoot.h"
-#include "uikit/UIAlertView.h"
 
 class SettingsTest : public TempDeviceRoot {
  protected:
@@ -27,9 +25,8 @@ class SettingsTest : public TempDeviceRoot {
     auto s = dynamic_cast<const NSString*>(o);
     return s ? s->string() : "<not a string>";
   }
-  static Ref<NSString> str(const std::string& s) { return NSString::stringWithString(s); }
 
-  // The messages of the alerts shown so far.
+  // The messages of the alerts shown so far, each checked to be the save-failure alert.
   static std::vector<std::string> alertMessages() {
     std::vector<std::string> out;
     for (const auto& a : UIAlertViewShownAlerts()) {
