@@ -7,8 +7,8 @@
 
 namespace {
 
-// Recursive, so a sink that itself logs does not deadlock; held while the sink runs, so lines
-// from several threads never interleave.
+// Recursive, so a sink that itself logs does not deadlock; held while the line is written, so
+// lines from several threads never interleave.
 std::recursive_mutex& sinkMutex() {
   static std::recursive_mutex m;
   return m;
@@ -22,25 +22,28 @@ NSLogSink& currentSink() {
 }  // namespace
 
 void NSLog(const char* format, ...) {
+  // Short lines (all of the engine's) are formatted on the stack; only long ones allocate.
+  char small[256];
+  std::vector<char> large;
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string line;
-  if (length > 0) {
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    line.assign(buffer.data(), static_cast<size_t>(length));
-  }
+  va_list retry;
+  va_copy(retry, args);
+  const int length = std::vsnprintf(small, sizeof small, format, args);
   va_end(args);
+  const char* text = length < 0 ? "" : small;
+  if (length >= static_cast<int>(sizeof small)) {
+    large.resize(static_cast<size_t>(length) + 1);
+    std::vsnprintf(large.data(), large.size(), format, retry);
+    text = large.data();
+  }
+  va_end(retry);
 
   std::lock_guard lock(sinkMutex());
   if (currentSink()) {
-    currentSink()(line);
+    currentSink()(std::string(text));
   } else {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", text);
   }
 }
 

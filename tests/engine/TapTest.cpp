@@ -115,44 +115,6 @@ TEST_F(EngineTest, BothLayoutsWalkLeftRightAlternatelyAndAgree) {
   }
 }
 
-TEST_F(EngineTest, FilteredOutputIsTheSameInBothLayouts) {
-  enabled = true;
-  bassenabled = true;
-  bassintens = 0.7;
-  bassgain = 0.9;
-  bassfreq = 60.0;
-  const std::vector<float> left = testSignal(2048, 0.0f), right = testSignal(2048, 2.1f);
-
-  TapHarness one;
-  one.prepare(streamFormat(kAudioFormatLinearPCM, kFloat));
-  ASSERT_EQ(performFilters.load(), case1);
-  one.makeBuffers(1, 4096, 2);
-  for (size_t i = 0; i < 2048; ++i) {
-    one.script.samples.push_back(left[i]);
-    one.script.samples.push_back(right[i]);
-  }
-  one.process(2048);
-
-  resetEngineForTesting();
-  enabled = true;
-  bassenabled = true;
-  bassintens = 0.7;
-  bassgain = 0.9;
-  bassfreq = 60.0;
-  TapHarness two;
-  two.prepare(streamFormat(kAudioFormatLinearPCM, kFloatNonInterleaved));
-  two.makeBuffers(2, 2048, 1);
-  two.script.samples = left;
-  two.script.samples.insert(two.script.samples.end(), right.begin(), right.end());
-  two.process(2048);
-
-  for (size_t i = 0; i < 2048; ++i) {
-    ASSERT_EQ(two.buffer(0)[i], one.buffer(0)[2 * i]) << i;
-    ASSERT_EQ(two.buffer(1)[i], one.buffer(0)[2 * i + 1]) << i;
-  }
-  EXPECT_NE(one.buffer(0)[1000], one.script.samples[1000]);
-}
-
 TEST_F(EngineTest, ThreeBuffersAreFetchedButNotProcessed) {
   TapHarness h;
   h.prepare(streamFormat(kAudioFormatLinearPCM, kFloatNonInterleaved));
