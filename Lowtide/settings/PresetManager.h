@@ -23,10 +23,17 @@ class PresetManager : public NSObject {
   // The preset stored under `name`, read back with its limits; a missing name gives the all-zero
   // preset. Its name is "Just Loaded".
   Ref<EQPreset> getSettingsForKey(const std::string& name) const;
+  Ref<EQPreset> getSettingsForKey(const NSString* name) const {  // nil: the all-zero preset
+    return name ? getSettingsForKey(name->string()) : EQPreset::presetForDict(nullptr);
+  }
   // Stores the preset's dictionary under its name, replacing any such entry, then saves.
   void addPreset(const EQPreset* preset);
   // Removes the preset of that name (it is a name, not a position), then saves.
   void removePresetAtIndex(const std::string& name);
+  void removePresetAtIndex(const NSString* name) {  // nil removes nothing, but still saves
+    if (name) removePresetAtIndex(name->string());
+    else savePresetsToFile();
+  }
   // Writes the store to the preset file; a failure is shown with the "Fatal Error - Tunely" alert.
   void savePresetsToFile();
 };

@@ -20,8 +20,8 @@ int injected(FileStep step) {
   return injectedErrors[static_cast<int>(step)].load(std::memory_order_relaxed);
 }
 
-bool fail(std::string* error, const std::string& what, const std::string& path, int err) {
-  if (error) *error = what + " \"" + path + "\": " + std::strerror(err);
+bool fail(std::string* error, const char* what, int err) {
+  if (error) *error = std::string(what) + ": " + std::strerror(err);
   errno = err;
   return false;
 }
@@ -52,16 +52,16 @@ bool writeContents(int fd, const void* bytes, std::size_t size, FileStep step) {
 }
 
 bool writeInPlace(const std::string& path, const void* bytes, std::size_t size, std::string* error) {
-  if (int err = injected(FileStep::WriteInPlace)) return fail(error, "could not write", path, err);
+  if (int err = injected(FileStep::WriteInPlace)) return fail(error, "could not write the file", err);
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(error, "could not open", path, errno);
+  if (fd < 0) return fail(error, "could not open the file", errno);
   bool ok = writeContents(fd, bytes, size, FileStep::WriteInPlace);
   int err = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;
   }
-  return ok ? true : fail(error, "could not write", path, err);
+  return ok ? true : fail(error, "could not write the file", err);
 }
 
 bool writeAtomically(const std::string& path, const void* bytes, std::size_t size,
@@ -70,9 +70,9 @@ bool writeAtomically(const std::string& path, const void* bytes, std::size_t siz
   std::string temporary =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
   if (int err = injected(FileStep::CreateTemporary))
-    return fail(error, "could not create a temporary file beside", path, err);
+    return fail(error, "could not create a temporary file", err);
   int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return fail(error, "could not create a temporary file beside", path, errno);
+  if (fd < 0) return fail(error, "could not create a temporary file", errno);
 
   // mkstemp makes the file private; the result should look like any other written file, and a
   // replaced file keeps its permissions.
@@ -87,13 +87,13 @@ bool writeAtomically(const std::string& path, const void* bytes, std::size_t siz
   }
   if (!ok) {
     ::unlink(temporary.c_str());
-    return fail(error, "could not write a temporary file for", path, err);
+    return fail(error, "could not write the temporary file", err);
   }
   err = injected(FileStep::Rename);
   if (err == 0 && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
   if (err == 0) err = errno;
   ::unlink(temporary.c_str());
-  return fail(error, "could not replace", path, err);
+  return fail(error, "could not replace the file", err);
 }
 
 }  // namespace
@@ -125,15 +125,15 @@ bool FileWrite(const std::string& hostPath, const void* bytes, std::size_t size,
 
 bool FileCreateDirectory(const std::string& hostPath, bool withIntermediates, std::string* error) {
   if (int err = injected(FileStep::CreateDirectory))
-    return fail(error, "could not create the folder", hostPath, err);
+    return fail(error, "could not create the folder", err);
   if (!withIntermediates) {
     if (::mkdir(hostPath.c_str(), 0755) == 0) return true;
-    return fail(error, "could not create the folder", hostPath, errno);
+    return fail(error, "could not create the folder", errno);
   }
   std::error_code ec;
   std::filesystem::create_directories(hostPath, ec);
   if (!ec && std::filesystem::is_directory(hostPath, ec)) return true;
-  return fail(error, "could not create the folder", hostPath, ec ? ec.value() : ENOTDIR);
+  return fail(error, "could not create the folder", ec ? ec.value() : ENOTDIR);
 }
 
 void FileLayerInjectFault(FileStep step, int error) {

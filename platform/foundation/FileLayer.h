@@ -16,7 +16,7 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
 // Writes `size` bytes to the file. Atomically: into a temporary file in the same folder which
 // then replaces the file by rename, so the file at hostPath is either its old self or complete.
 // Otherwise: truncates and writes in place. On failure returns false and sets *error (if given)
-// to a one-line description; a failed atomic write removes its temporary file.
+// to a one-line description of the step and the system's reason; a failed atomic write removes its temporary file.
 bool FileWrite(const std::string& hostPath, const void* bytes, std::size_t size, bool atomically,
                std::string* error);
 

@@ -23,6 +23,6 @@ bool NSData::writeToFile(const std::string& path, NSDataWritingOptions options,
   std::string error;
   bool atomically = (options & NSDataWritingAtomic) != 0;
   if (FileWrite(DevicePathToHost(path), bytes_.data(), bytes_.size(), atomically, &error)) return true;
-  if (errorDescription) *errorDescription = NSString::stringWithString(error);
+  if (errorDescription) *errorDescription = NSString::stringWithString(path + ": " + error);
   return false;
 }

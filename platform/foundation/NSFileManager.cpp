@@ -27,6 +27,6 @@ bool NSFileManager::createDirectoryAtPath(const std::string& path, bool withInte
                                           Ref<NSString>* errorDescription) const {
   std::string error;
   if (FileCreateDirectory(DevicePathToHost(path), withIntermediateDirectories, &error)) return true;
-  if (errorDescription) *errorDescription = NSString::stringWithString(error);
+  if (errorDescription) *errorDescription = NSString::stringWithString(path + ": " + error);
   return false;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,13 +70,12 @@ Ref<NSObject> objectFromNode(plist_t node, int depth) {
   switch (plist_get_node_type(node)) {
     case PLIST_DICT: return dictionaryFromNode(node, depth);
     case PLIST_ARRAY: return arrayFromNode(node, depth);
-    case PLIST_STRING:
-    case PLIST_KEY: {
-      char* raw = nullptr;
-      if (plist_get_node_type(node) == PLIST_KEY) plist_get_key_val(node, &raw);
-      else plist_get_string_val(node, &raw);
-      MallocText text(raw, &std::free);
-      return NSString::stringWithUTF8String(text ? text.get() : "");
+    case PLIST_STRING: {
+      // Read through the pointer and length: plist_get_string_val asserts (and so aborts the
+      // process) when the text holds a NUL. Text ends at its first NUL, as keys do.
+      uint64_t length = 0;
+      const char* text = plist_get_string_ptr(node, &length);
+      return NSString::stringWithString(text ? std::string(text, strnlen(text, length)) : "");
     }
     case PLIST_BOOLEAN: {
       uint8_t value = 0;
@@ -109,6 +109,20 @@ Ref<NSObject> objectFromNode(plist_t node, int depth) {
     default:
       return nullptr;
   }
+}
+
+// libplist's binary reader can make dictionary keys that hold a NUL (from UTF-16 text), and its
+// key accessor asserts on those, aborting the process. Its XML reader never makes such keys, so a
+// tree read from binary is passed once through XML: keys then end at their first NUL.
+Plist withSafeKeys(Plist root) {
+  char* xml = nullptr;
+  uint32_t length = 0;
+  plist_to_xml(root.get(), &xml, &length);
+  if (!xml) return owned(nullptr);
+  plist_t node = nullptr;
+  plist_from_xml(xml, length, &node);
+  plist_to_xml_free(xml);
+  return owned(node);
 }
 
 // ---- encoding: objects to libplist nodes ----
@@ -226,6 +240,7 @@ Ref<NSObject> NSPropertyListSerialization::propertyListWithData(const NSData* da
   plist_t node = nullptr;
   plist_from_memory(bytes, length, &node);
   Plist root = owned(node);
+  if (root && plist_is_binary(bytes, length)) root = withSafeKeys(std::move(root));
   Ref<NSObject> object = root ? objectFromNode(root.get(), 0) : nullptr;
   if (!object) {
     report(errorDescription, root ? "Property list nested too deeply or holding an unknown type"

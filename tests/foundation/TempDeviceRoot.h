@@ -1,6 +1,5 @@
-// A fresh device root in a temporary folder for the life of a test, removed afterwards. It also
-// clears the file layer's injected faults and the record of shown alerts, so no test sees
-// another's leftovers.
+// A fresh device root in a temporary folder for each test, removed afterwards; injected file
+// faults and recorded alerts are cleared on both sides, so no test sees another's leftovers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,31 +21,27 @@ class TempDeviceRoot : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/tunely-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    DeviceRootSet(root_);
+    DeviceRootSet(root_ = pattern);
     FileLayerClearFaults();
     UIAlertViewClearShownAlerts();
   }
   void TearDown() override {
     FileLayerClearFaults();
     UIAlertViewClearShownAlerts();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    std::filesystem::remove_all(root_);
   }
 
-  // The file on this machine for a device path.
-  std::string host(const std::string& devicePath) const { return DevicePathToHost(devicePath); }
-
-  std::string readHostFile(const std::string& devicePath) const {
+  static std::string host(const std::string& devicePath) { return DevicePathToHost(devicePath); }
+  static std::string readHostFile(const std::string& devicePath) {
     std::ifstream in(host(devicePath), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  void writeHostFile(const std::string& devicePath, const std::string& contents) const {
+  static void writeHostFile(const std::string& devicePath, const std::string& contents) {
     std::filesystem::create_directories(std::filesystem::path(host(devicePath)).parent_path());
     std::ofstream(host(devicePath), std::ios::binary) << contents;
   }
-  // Names in a device folder, to see that no temporary file was left behind.
-  std::vector<std::string> listFolder(const std::string& deviceFolder) const {
+  // What a device folder holds, to see that no temporary file was left behind.
+  static std::vector<std::string> listFolder(const std::string& deviceFolder) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(host(deviceFolder)))
       names.push_back(e.path().filename().string());

@@ -1,0 +1,65 @@
+// Arbitrary bytes read as a property list, exactly as dictionaryWithContentsOfFile reads a file,
+// then built into a preset. Beyond the sanitizers' checks it traps when:
+//  - a preset read from a dictionary has a value outside its range, or NaN;
+//  - re-reading a preset's own dictionary does not settle after one rounding to six decimals;
+//  - a dictionary that encodes as XML does not read back, or a second XML round trip changes it.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "Lowtide/settings/EQPreset.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSPropertyListSerialization.h"
+
+using lowtide::EQPreset;
+
+namespace {
+
+void require(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+bool within(double v, double upper) { return !std::isnan(v) && v >= 0 && v <= upper; }
+
+void checkRanges(const EQPreset* p) {
+  require(within(p->bassgain(), 1.5) && within(p->bassfreq(), 200) &&
+          within(p->bassintens(), 10) && within(p->filtgain(), 24) &&
+          within(p->filtfreq(), 6000) && within(p->filtbw(), 10));
+  require(p->filttype() >= 0 && p->filttype() <= 2);
+  require(p->returnSettings()->count() == 7);
+}
+
+bool sameValues(const EQPreset* a, const EQPreset* b) {
+  return a->bassgain() == b->bassgain() && a->bassfreq() == b->bassfreq() &&
+         a->bassintens() == b->bassintens() && a->filtgain() == b->filtgain() &&
+         a->filtfreq() == b->filtfreq() && a->filtbw() == b->filtbw() &&
+         a->filttype() == b->filttype();
+}
+
+Ref<NSDictionary> xmlRoundTrip(const NSDictionary* dict) {
+  Ref<NSData> xml =
+      NSPropertyListSerialization::dataFromPropertyList(dict, NSPropertyListXMLFormat_v1_0, nullptr);
+  return xml ? NSDictionary::dictionaryWithContentsOfData(xml) : nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Ref<NSDictionary> dict = NSDictionary::dictionaryWithContentsOfData(NSData::dataWithBytes(data, size));
+
+  Ref<EQPreset> first = EQPreset::presetForDict(dict);
+  checkRanges(first);
+  Ref<EQPreset> second = EQPreset::presetForDict(first->returnSettings());
+  Ref<EQPreset> third = EQPreset::presetForDict(second->returnSettings());
+  checkRanges(second);
+  require(sameValues(second, third));
+
+  if (dict) {
+    // Whatever was read can be written (it holds only property-list objects) and read back.
+    Ref<NSDictionary> once = xmlRoundTrip(dict);
+    require(once && once->count() == dict->count());
+    Ref<NSDictionary> twice = xmlRoundTrip(once);
+    require(twice && twice->isEqualToDictionary(once));
+  }
+  return 0;
+}

@@ -1,0 +1,150 @@
+#include "Lowtide/settings/PresetManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "Lowtide/settings/SettingsFiles.h"
+#include "SettingsFixture.h"
+#include "foundation/NSPropertyListSerialization.h"
+
+using lowtide::EQPreset;
+using lowtide::kPresetsPath;
+using lowtide::PresetManager;
+
+namespace {
+
+class PresetStore : public SettingsTest {
+ protected:
+  static Ref<PresetManager> loaded() {
+    lowtide::presets = nullptr;
+    auto manager = make<PresetManager>();
+    manager->loadPresetsFromFile();
+    return manager;
+  }
+  static Ref<EQPreset> preset(const std::string& name, double bassfreq = 80, int32_t type = 2) {
+    return EQPreset::initWithName(name, 1, bassfreq, 0, 0, 2222, 5, type);
+  }
+  static Ref<NSDictionary> onDisk() { return NSDictionary::dictionaryWithContentsOfFile(kPresetsPath); }
+  static void writeBinary(const NSDictionary* store) {
+    auto data = NSPropertyListSerialization::dataFromPropertyList(store, NSPropertyListBinaryFormat_v1_0, nullptr);
+    writeHostFile(kPresetsPath, std::string(reinterpret_cast<const char*>(data->bytes()), data->length()));
+  }
+};
+
+TEST_F(PresetStore, FirstUseCreatesTheFolderAndAnEmptyStoreFile) {
+  EXPECT_EQ(loaded()->getDict()->count(), 0u);
+  ASSERT_TRUE(onDisk());
+  EXPECT_EQ(onDisk()->count(), 0u);
+  EXPECT_TRUE(alertMessages().empty());
+}
+
+TEST_F(PresetStore, AddReplaceRemoveAndReloadAgreeWithMemory) {
+  auto manager = loaded();
+  manager->addPreset(preset("Rock"));
+  manager->addPreset(preset("Jazz", 120, 0));
+  manager->addPreset(preset("Rock", 150, 1));  // same name: replaced, the count stays
+  auto before = manager->getDict();
+  EXPECT_EQ(before->count(), 2u);
+  EXPECT_EQ(manager->getSettingsForKey("Rock")->bassfreq(), 150.0);
+  EXPECT_EQ(manager->getSettingsForKey("Rock")->returnName()->string(), "Just Loaded");
+  manager->removePresetAtIndex("Jazz");
+  EXPECT_EQ(before->count(), 2u);  // an earlier copy does not see later changes
+  Ref<NSDictionary> inMemory = manager->getDict();
+  EXPECT_EQ(inMemory->count(), 1u);
+  EXPECT_TRUE(inMemory->isEqualToDictionary(onDisk()));
+  EXPECT_TRUE(loaded()->getDict()->isEqualToDictionary(inMemory));
+  EXPECT_TRUE(alertMessages().empty());
+}
+
+TEST_F(PresetStore, RemovingAMissingNameStillRewritesTheFile) {
+  auto manager = loaded();
+  manager->addPreset(preset("Keep"));
+  Ref<NSDictionary> store = manager->getDict();
+  writeBinary(store);  // the same store in the other form: a rewrite turns it back into XML
+  manager->removePresetAtIndex("Absent");
+  EXPECT_EQ(readHostFile(kPresetsPath).rfind("<?xml", 0), 0u);
+  EXPECT_TRUE(onDisk()->isEqualToDictionary(store));
+}
+
+TEST_F(PresetStore, AwkwardNamesSurviveWriteAndReload) {
+  const std::vector<std::string> names = {"   ", "a/b", "Bass & Treble", "<b>", "x]]>y", "Ünï ♫", ""};
+  auto manager = loaded();
+  for (size_t i = 0; i < names.size(); ++i) manager->addPreset(preset(names[i], 10.0 * (i + 1)));
+  auto reloaded = loaded();
+  EXPECT_EQ(reloaded->getDict()->count(), names.size());
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(reloaded->getSettingsForKey(names[i])->bassfreq(), 10.0 * (i + 1)) << names[i];
+}
+
+TEST_F(PresetStore, ABinaryStoreIsReadAndValuesAreLimitedOnlyWhenReadBack) {
+  auto store = NSMutableDictionary::dictionary();
+  store->setObject(preset("Loud", 500, 7)->returnSettings(), "Loud");
+  writeBinary(store);
+  auto manager = loaded();
+  auto stored = dynamic_cast<NSDictionary*>(manager->getDict()->objectForKey("Loud"));
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(text(stored->objectForKey("bassfreq")), "500.000000");
+  EXPECT_EQ(manager->getSettingsForKey("Loud")->bassfreq(), 200.0);
+  EXPECT_EQ(manager->getSettingsForKey("Loud")->filttype(), 2);
+  EXPECT_EQ(manager->getSettingsForKey("Nope")->filtfreq(), 0.0);
+}
+
+TEST_F(PresetStore, ADamagedFileIsNeverOverwrittenAndSavingSaysSo) {
+  for (const char* damaged : {"not a plist", "", "<plist><array/></plist>"}) {
+    writeHostFile(kPresetsPath, damaged);
+    UIAlertViewClearShownAlerts();
+    auto manager = loaded();
+    EXPECT_EQ(manager->getDict()->count(), 0u);
+    auto p = manager->getSettingsForKey("anything");
+    EXPECT_EQ(p->bassgain() + p->bassfreq() + p->filtfreq() + p->filttype(), 0.0);
+    manager->addPreset(preset("New"));
+    manager->removePresetAtIndex("New");
+    EXPECT_EQ(readHostFile(kPresetsPath), damaged);
+    EXPECT_EQ(manager->getDict()->count(), 0u);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>(2, "I could not save to preset file.\nError: The "
+                                                           "preset file could not be read and was left "
+                                                           "unchanged.\nsize: 0"));
+  }
+}
+
+TEST_F(PresetStore, AFailedWriteIsShownAndKeepsTheOldFile) {
+  auto manager = loaded();
+  manager->addPreset(preset("Saved"));
+  const std::string good = readHostFile(kPresetsPath);
+  for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename}) {
+    FileLayerClearFaults();
+    UIAlertViewClearShownAlerts();
+    FileLayerInjectFault(step, ENOSPC);
+    manager->addPreset(preset("Lost"));
+    EXPECT_EQ(readHostFile(kPresetsPath), good);
+    EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"presets.plist"});
+    auto messages = alertMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("I could not save to preset file.\nError: " + std::string(kPresetsPath), 0), 0u);
+    EXPECT_TRUE(messages[0].ends_with("No space left on device\nsize: 2")) << messages[0];
+  }
+  FileLayerClearFaults();  // the change was kept in memory and goes with the next save
+  manager->savePresetsToFile();
+  EXPECT_EQ(onDisk()->count(), 2u);
+}
+
+TEST_F(PresetStore, AnEncodingErrorOrAFolderThatCannotBeMadeIsShown) {
+  auto manager = loaded();
+  manager->addPreset(preset("Good"));
+  const std::string good = readHostFile(kPresetsPath);
+  lowtide::presets->setObject(make<NSObject>(), "not a preset");  // nothing a property list holds
+  manager->savePresetsToFile();
+  EXPECT_EQ(readHostFile(kPresetsPath), good);
+  lowtide::presets->removeObjectForKey("not a preset");
+  std::filesystem::remove_all(host(lowtide::kDataFolder));
+  FileLayerInjectFault(FileStep::CreateDirectory, EACCES);
+  manager->savePresetsToFile();
+  auto messages = alertMessages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[0].find("Error: Property list invalid"), std::string::npos) << messages[0];
+  EXPECT_TRUE(messages[0].ends_with("\nsize: 2")) << messages[0];
+  EXPECT_TRUE(messages[1].ends_with("could not create the folder: Permission denied\nsize: 1")) << messages[1];
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// Every settings test starts with a fresh device root, no preset store in memory and the engine
+// as a freshly loaded library has it.
+#pragma once
+
+#include <string>
+
+#include "Lowtide/engine/EngineTesting.h"
+#include "Lowtide/settings/PresetManager.h"
+#include "foundation/TempDeviceRoot.h"
+
+class SettingsTest : public TempDeviceRoot {
+ protected:
+  void SetUp() override {
+    TempDeviceRoot::SetUp();
+    lowtide::presets = nullptr;
+    lowtide::resetEngineForTesting();
+  }
+  void TearDown() override {
+    lowtide::presets = nullptr;
+    lowtide::resetEngineForTesting();
+    TempDeviceRoot::TearDown();
+  }
+
+  static std::string text(const NSObject* o) {
+    auto s = dynamic_cast<const NSString*>(o);
+    return s ? s->string() : "<not a string>";
+  }
+
+  // The messages of the alerts shown so far, each checked to be the save-failure alert.
+  static std::vector<std::string> alertMessages() {
+    std::vector<std::string> out;
+    for (const auto& a : UIAlertViewShownAlerts()) {
+      EXPECT_EQ(a->title()->string(), "Fatal Error - Tunely");
+      EXPECT_EQ(a->numberOfButtons(), 1);
+      EXPECT_EQ(a->buttonTitleAtIndex(0)->string(), "OK");
+      EXPECT_EQ(a->delegate(), nullptr);
+      out.push_back(a->message()->string());
+    }
+    return out;
+  }
+};
