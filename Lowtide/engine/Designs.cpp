@@ -37,68 +37,27 @@ int bandIndex(int32_t bandFreq) {
 void updateEq() {
   // Unlike bqn, gain/40 and omega are formed from the double-precision parameters.
   const float vA = static_cast<float>(std::pow(10.0, gain.load(relaxed) / 40.0));
-  const float vOmega = static_cast<float>(freq.load(relaxed) * 6.283185307179586 / srate.load(relaxed));
-  const float vSn = static_cast<float>(std::sin(static_cast<double>(vOmega)));
-  const float vCs = static_cast<float>(std::cos(static_cast<double>(vOmega)));
-  const float vAlpha = static_cast<float>(
-      static_cast<double>(vSn) *
-      std::sinh(((bandwidth.load(relaxed) * 0.34657359027997264) * static_cast<double>(vOmega)) /
-                static_cast<double>(vSn)));
-  const float vBeta = std::sqrt(vA + vA);
-  A.store(vA, relaxed);
-  omega.store(vOmega, relaxed);
-  sn.store(vSn, relaxed);
-  cs.store(vCs, relaxed);
-  alpha.store(vAlpha, relaxed);
-  beta.store(vBeta, relaxed);
+  const float vOmega =
+      static_cast<float>(freq.load(relaxed) * 6.283185307179586 / srate.load(relaxed));
+  const SectionDesign d = completeDesign(vA, vOmega, bandwidth.load(relaxed));
+  A.store(d.A, relaxed);
+  omega.store(d.omega, relaxed);
+  sn.store(d.sn, relaxed);
+  cs.store(d.cs, relaxed);
+  alpha.store(d.alpha, relaxed);
+  beta.store(d.beta, relaxed);
 
-  float vb0, vb1, vb2, va0, va1, va2;
-  switch (static_cast<uint32_t>(eqType.load(relaxed))) {
-    case 0:  // low pass
-      vb0 = (1.0f - vCs) * 0.5f;
-      vb1 = 1.0f - vCs;
-      vb2 = (1.0f - vCs) * 0.5f;
-      va0 = 1.0f + vAlpha;
-      va1 = -2.0f * vCs;
-      va2 = 1.0f - vAlpha;
-      break;
-    case 1:  // high pass
-      vb0 = (1.0f + vCs) * 0.5f;
-      vb1 = -(1.0f + vCs);
-      vb2 = (1.0f + vCs) * 0.5f;
-      va0 = 1.0f + vAlpha;
-      va1 = -2.0f * vCs;
-      va2 = 1.0f - vAlpha;
-      break;
-    case 2:  // high shelf
-      vb0 = vA * ((vA + 1.0f) + (vA - 1.0f) * vCs + vBeta * vSn);
-      vb1 = -2.0f * vA * ((vA - 1.0f) + (vA + 1.0f) * vCs);
-      vb2 = vA * ((vA + 1.0f) + (vA - 1.0f) * vCs - vBeta * vSn);
-      va0 = (vA + 1.0f) - (vA - 1.0f) * vCs + vBeta * vSn;
-      va1 = 2.0f * ((vA - 1.0f) - (vA + 1.0f) * vCs);
-      va2 = (vA + 1.0f) - (vA - 1.0f) * vCs - vBeta * vSn;
-      break;
-    case 3:  // peaking
-      vb0 = 1.0f + vAlpha * vA;
-      vb1 = -2.0f * vCs;
-      vb2 = 1.0f - vAlpha * vA;
-      va0 = 1.0f + vAlpha / vA;
-      va1 = -2.0f * vCs;
-      va2 = 1.0f - vAlpha / vA;
-      break;
-    default:  // an unknown type keeps the section as it is
-      return;
-  }
-  b0.store(vb0, relaxed);
-  b1.store(vb1, relaxed);
-  b2.store(vb2, relaxed);
-  a0.store(va0, relaxed);
-  a1.store(va1, relaxed);
-  a2.store(va2, relaxed);
+  RawCoefs raw;
+  // An unknown type keeps the section as it is.
+  if (!cookbookCoefs(static_cast<uint32_t>(eqType.load(relaxed)), d, raw)) return;
+  b0.store(raw.b0, relaxed);
+  b1.store(raw.b1, relaxed);
+  b2.store(raw.b2, relaxed);
+  a0.store(raw.a0, relaxed);
+  a1.store(raw.a1, relaxed);
+  a2.store(raw.a2, relaxed);
 
-  if (biquad* s = mainFilter.load(std::memory_order_acquire)) {
-    writeCoefs(*s, vb0 / va0, vb1 / va0, vb2 / va0, va1 / va0, va2 / va0);
-  }
+  if (biquad* s = mainFilter.load(std::memory_order_acquire)) storeNormalised(*s, raw);
 }
 
 void updatePlusEq(int32_t band, double gainDb) {

@@ -18,73 +18,75 @@ float bq(float sample, biquad* section) {
   return result;
 }
 
-biquad* bqn(int type, float gainDb, float freq, float srate, float bandwidth) {
-  auto* section = new (std::nothrow) biquad;
-  if (section == nullptr) return nullptr;
+SectionDesign completeDesign(float A, float omega, double bandwidth) {
+  SectionDesign d;
+  d.A = A;
+  d.omega = omega;
+  d.sn = static_cast<float>(std::sin(static_cast<double>(omega)));
+  d.cs = static_cast<float>(std::cos(static_cast<double>(omega)));
+  d.alpha = static_cast<float>(
+      static_cast<double>(d.sn) *
+      std::sinh(((bandwidth * 0.34657359027997264) * static_cast<double>(omega)) /
+                static_cast<double>(d.sn)));
+  d.beta = std::sqrt(A + A);
+  return d;
+}
 
+bool cookbookCoefs(uint32_t type, const SectionDesign& d, RawCoefs& out) {
+  const float A = d.A, sn = d.sn, cs = d.cs, alpha = d.alpha, beta = d.beta;
+  switch (type) {
+    case 0:  // low pass
+      out = {(1.0f - cs) * 0.5f, 1.0f - cs, (1.0f - cs) * 0.5f,
+             1.0f + alpha, -2.0f * cs, 1.0f - alpha};
+      return true;
+    case 1:  // high pass
+      out = {(1.0f + cs) * 0.5f, -(1.0f + cs), (1.0f + cs) * 0.5f,
+             1.0f + alpha, -2.0f * cs, 1.0f - alpha};
+      return true;
+    case 2:  // high shelf
+      out = {A * ((A + 1.0f) + (A - 1.0f) * cs + beta * sn),
+             -2.0f * A * ((A - 1.0f) + (A + 1.0f) * cs),
+             A * ((A + 1.0f) + (A - 1.0f) * cs - beta * sn),
+             (A + 1.0f) - (A - 1.0f) * cs + beta * sn,
+             2.0f * ((A - 1.0f) - (A + 1.0f) * cs),
+             (A + 1.0f) - (A - 1.0f) * cs - beta * sn};
+      return true;
+    case 3:  // peaking
+      out = {1.0f + alpha * A, -2.0f * cs, 1.0f - alpha * A,
+             1.0f + alpha / A, -2.0f * cs, 1.0f - alpha / A};
+      return true;
+    default:
+      return false;
+  }
+}
+
+void storeNormalised(biquad& section, const RawCoefs& raw) {
+  constexpr auto r = std::memory_order_relaxed;
+  section.c0.store(raw.b0 / raw.a0, r);
+  section.c1.store(raw.b1 / raw.a0, r);
+  section.c2.store(raw.b2 / raw.a0, r);
+  section.c3.store(raw.a1 / raw.a0, r);
+  section.c4.store(raw.a2 / raw.a0, r);
+}
+
+biquad* bqn(int type, float gainDb, float freq, float srate, float bandwidth) {
+  // gain/40 in single precision, the power and omega in double, each rounded to float.
   const float A = static_cast<float>(std::pow(10.0, static_cast<double>(gainDb / 40.0f)));
   const float omega = static_cast<float>(static_cast<double>(freq) * 6.283185307179586 /
                                          static_cast<double>(srate));
-  const float sn = static_cast<float>(std::sin(static_cast<double>(omega)));
-  const float cs = static_cast<float>(std::cos(static_cast<double>(omega)));
-  const float alpha = static_cast<float>(
-      static_cast<double>(sn) *
-      std::sinh(((static_cast<double>(bandwidth) * 0.34657359027997264) * static_cast<double>(omega)) /
-                static_cast<double>(sn)));
-  const float beta = std::sqrt(A + A);
-
-  float b0, b1, b2, a0, a1, a2;
-  switch (static_cast<unsigned>(type)) {
-    case 0:  // low pass
-      b0 = (1.0f - cs) * 0.5f;
-      b1 = 1.0f - cs;
-      b2 = (1.0f - cs) * 0.5f;
-      a0 = 1.0f + alpha;
-      a1 = -2.0f * cs;
-      a2 = 1.0f - alpha;
-      break;
-    case 1:  // high pass
-      b0 = (1.0f + cs) * 0.5f;
-      b1 = -(1.0f + cs);
-      b2 = (1.0f + cs) * 0.5f;
-      a0 = 1.0f + alpha;
-      a1 = -2.0f * cs;
-      a2 = 1.0f - alpha;
-      break;
-    case 2:  // high shelf
-      b0 = A * ((A + 1.0f) + (A - 1.0f) * cs + beta * sn);
-      b1 = -2.0f * A * ((A - 1.0f) + (A + 1.0f) * cs);
-      b2 = A * ((A + 1.0f) + (A - 1.0f) * cs - beta * sn);
-      a0 = (A + 1.0f) - (A - 1.0f) * cs + beta * sn;
-      a1 = 2.0f * ((A - 1.0f) - (A + 1.0f) * cs);
-      a2 = (A + 1.0f) - (A - 1.0f) * cs - beta * sn;
-      break;
-    case 3:  // peaking
-      b0 = 1.0f + alpha * A;
-      b1 = -2.0f * cs;
-      b2 = 1.0f - alpha * A;
-      a0 = 1.0f + alpha / A;
-      a1 = -2.0f * cs;
-      a2 = 1.0f - alpha / A;
-      break;
-    default:
-      delete section;
-      return nullptr;
+  RawCoefs raw;
+  if (!cookbookCoefs(static_cast<uint32_t>(type), completeDesign(A, omega, bandwidth), raw)) {
+    return nullptr;
   }
-
+  auto* section = new (std::nothrow) biquad;
+  if (section == nullptr) return nullptr;
   section->coefCopy = new (std::nothrow) std::atomic<float>[5];
   if (section->coefCopy == nullptr) {
     delete section;
     return nullptr;
   }
-  const BiquadCoefs c{b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
-  constexpr auto r = std::memory_order_relaxed;
-  section->c0.store(c.c0, r);
-  section->c1.store(c.c1, r);
-  section->c2.store(c.c2, r);
-  section->c3.store(c.c3, r);
-  section->c4.store(c.c4, r);
-  storeCoefCopy(*section, c);
+  storeNormalised(*section, raw);
+  storeCoefCopy(*section, loadCoefs(*section));
   return section;
 }
 

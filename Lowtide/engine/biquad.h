@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace lowtide {
 
@@ -24,6 +25,27 @@ struct biquad {
   // Copy of the coefficients the last evaluation used; five floats of their own allocation.
   std::atomic<float>* coefCopy = nullptr;
 };
+
+// The intermediate values of one design, all single precision.
+struct SectionDesign {
+  float A, omega, sn, cs, alpha, beta;
+};
+
+// The unnormalised coefficients of one section: numerator b, denominator a.
+struct RawCoefs {
+  float b0, b1, b2, a0, a1, a2;
+};
+
+// Completes a design from A and omega (both already rounded to float): sn and cs in double from
+// omega, alpha = sn * sinh(bandwidth * ln2/2 * omega / sn) in double, beta = sqrt(2A) in float.
+SectionDesign completeDesign(float A, float omega, double bandwidth);
+
+// The cookbook table for type 0 low pass, 1 high pass, 2 high shelf, 3 peaking, in single
+// precision. False (and `out` untouched) for any other type.
+bool cookbookCoefs(uint32_t type, const SectionDesign& d, RawCoefs& out);
+
+// Divides by a0 and writes c0..c4 into the section in place, each coefficient whole.
+void storeNormalised(biquad& section, const RawCoefs& raw);
 
 // Runs one sample through `section` (which must exist) and returns the filtered sample.
 float bq(float sample, biquad* section);
