@@ -47,13 +47,15 @@ int runCommandLine(int argc, char** argv) {
 
   play->footer(
       "Exit status: 0 when everything played, 1 when something failed (a file that cannot be "
-      "played, the output, a substrate library), 69 when there is no sound device, 130 when "
-      "stopped with Ctrl-C.");
+      "played, the output, a substrate library), 2 for a mistake on the command line, 69 when "
+      "there is no sound device, 130 when stopped with Ctrl-C.");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    // --help answers 0; a mistake on the command line is a usage error, whatever CLI11 numbers it.
+    const int status = app.exit(e);
+    return status == 0 ? 0 : 2;
   }
   options.layout =
       layout == "interleaved" ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
