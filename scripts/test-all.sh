@@ -5,13 +5,23 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+passed=0
+failed=0
 run_suite() {  # name, extra cmake arguments...
   local name=$1; shift
   echo "=== ${name} build ==="
   cmake -S . -B "build/${name}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "build/${name}" -j "${jobs}"
   echo "=== ${name} tests ==="
-  (cd "build/${name}" && ctest --output-on-failure -j "${jobs}")
+  local log="build/${name}/ctest-summary.log"
+  (cd "build/${name}" && ctest --output-on-failure -j "${jobs}") | tee "$log"
+  # "100% tests passed, 0 tests failed out of 143"
+  local line total bad
+  line=$(grep -E 'tests failed out of [0-9]+' "$log" | tail -n 1)
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
 }
 
 run_suite plain
@@ -35,4 +45,4 @@ for target in build/fuzz/fuzz_*; do
   "$target" "${options[@]}" "${work}" 2>&1 | tail -n 2
   rm -rf "${work}"
 done
-echo "all suites passed"
+echo "tests (plain, ASan+UBSan, TSan): ${passed} passed, ${failed} failed"
