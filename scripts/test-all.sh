@@ -45,4 +45,5 @@ for target in build/fuzz/fuzz_*; do
   "$target" "${options[@]}" "${work}" 2>&1 | tail -n 2
   rm -rf "${work}"
 done
-echo "tests (plain, ASan+UBSan, TSan): ${passed} passed, ${failed} failed"
+echo "=== all three builds (plain, ASan+UBSan, TSan) ==="
+echo "tests: ${passed} passed, ${failed} failed"
