@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "objc/runtime.h"
-#include "uikit/CGGeometry.h"
+#include "coregraphics/CGGeometry.h"
 #include "uikit/UIButton.h"
 
 namespace lowtide {

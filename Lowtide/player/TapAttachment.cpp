@@ -72,7 +72,7 @@ void loadAssetAndPlayerItem(id self, SEL cmd) {
   if (previous.loadAssetAndPlayerItem != nullptr) previous.loadAssetAndPlayerItem(self, cmd);
   Ivar ivar = class_getInstanceVariable(object_getClass(self), "_avPlayerItem");
   if (ivar == nullptr) return;
-  id stored = *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + ivar_getOffset(ivar));
+  id stored = object_getIvar(self, ivar);
   // The player's method returns nothing, so the item built here has no one to go to; building
   // it still makes it the module's latest tap and mix.
   itemFromAsset(assetOf(stored));

@@ -64,7 +64,8 @@ Ref<EQPreset> EQPreset::initWithName(NSString* name, double bassgain, double bas
 Ref<EQPreset> EQPreset::initWithName(const std::string& name, double bassgain, double bassfreq,
                                      double bassintens, double filtgain, double filtfreq,
                                      double filtbw, int32_t filttype) {
-  return initWithName(NSString::stringWithString(name), bassgain, bassfreq, bassintens, filtgain,
+  const Ref<NSString> text = NSString::stringWithString(name);
+  return initWithName(text.get(), bassgain, bassfreq, bassintens, filtgain,
                       filtfreq, filtbw, filttype);
 }
 

@@ -14,7 +14,8 @@ void readLastState() {
     files->createFileAtPath(kLastStatePath, nullptr, nullptr);
     return;
   }
-  Ref<EQPreset> last = EQPreset::presetForDict(NSDictionary::dictionaryWithContentsOfFile(kLastStatePath));
+  const Ref<NSDictionary> stored = NSDictionary::dictionaryWithContentsOfFile(kLastStatePath);
+  Ref<EQPreset> last = EQPreset::presetForDict(stored.get());
   if (last->filtfreq() == 0.0) return;  // empty, unreadable, or never saved
 
   constexpr auto relaxed = std::memory_order_relaxed;
@@ -42,7 +43,8 @@ void writeLastState(double bassgainValue, double bassfreqValue, double bassinten
   if (!files->fileExistsAtPath(kLastStatePath)) files->createFileAtPath(kLastStatePath, nullptr, nullptr);
   Ref<EQPreset> last = EQPreset::initWithName("last", bassgainValue, bassfreqValue, bassintensValue,
                                               gainValue, freqValue, bandwidthValue, eqTypeValue);
-  savePropertyListFile(last->returnSettings(), kLastStatePath, 1);
+  const Ref<NSDictionary> settings = last->returnSettings();
+  savePropertyListFile(settings.get(), kLastStatePath, 1);
 }
 
 }  // namespace lowtide

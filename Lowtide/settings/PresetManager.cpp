@@ -38,9 +38,9 @@ void PresetManager::removePresetAtIndex(const std::string& name) {
 void PresetManager::savePresetsToFile() {
   if (!presets) {
     // The file on disk could not be read; writing this empty store would destroy it.
-    showSaveFailureAlert(
-        NSString::stringWithUTF8String("The preset file could not be read and was left unchanged."),
-        0);
+    const Ref<NSString> why =
+        NSString::stringWithUTF8String("The preset file could not be read and was left unchanged.");
+    showSaveFailureAlert(why.get(), 0);
     return;
   }
   savePropertyListFile(presets, kPresetsPath, presets->count());

@@ -8,12 +8,9 @@ namespace {
 MPAVItem* item(id self) { return static_cast<MPAVItem*>(self); }
 }  // namespace
 
-Class MPAVItem::runtimeClass() {
-  static Class cls = objc_registerClass("MPAVItem", objc_rootClass());
-  return cls;
-}
+OBJC_CLASS_WITH_MEMBERS(MPAVItem, NSObject)
 
-void MPAVItem::registerMethods(Class cls) {
+void MPAVItem::registerMembers(Class cls) {
   class_addIvar(cls, "_avPlayerItem", OBJC_IVAR_OFFSET(MPAVItem, _avPlayerItem), "@");
   class_addMethod(cls, sel_registerName("setPlayerItem:"), &setPlayerItem, "v@:@");
   class_addMethod(cls, sel_registerName("loadAssetAndPlayerItem"), &loadAssetAndPlayerItem, "v@:");

@@ -16,7 +16,7 @@ class MPAVItem : public NSObject {
  public:
   static Class runtimeClass();  // "MPAVItem", a subclass of "NSObject"
   static Ref<MPAVItem> make(std::string path);
-  static void registerMethods(Class cls);
+  static void registerMembers(Class cls);
   ~MPAVItem() override;
 
   const std::string& path() const { return path_; }

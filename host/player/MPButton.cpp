@@ -2,10 +2,7 @@
 
 namespace host {
 
-Class MPButton::runtimeClass() {
-  static Class cls = objc_registerClass("MPButton", UIButton::runtimeClass());
-  return cls;
-}
+OBJC_CLASS(MPButton, UIButton)
 
 Ref<MPButton> MPButton::make(uint64_t part) {
   Ref<MPButton> button = objc_make<MPButton>(runtimeClass());

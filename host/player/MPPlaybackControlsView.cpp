@@ -5,12 +5,9 @@ namespace {
 MPPlaybackControlsView* controls(id self) { return static_cast<MPPlaybackControlsView*>(self); }
 }  // namespace
 
-Class MPPlaybackControlsView::runtimeClass() {
-  static Class cls = objc_registerClass("MPPlaybackControlsView", UIView::runtimeClass());
-  return cls;
-}
+OBJC_CLASS_WITH_MEMBERS(MPPlaybackControlsView, UIView)
 
-void MPPlaybackControlsView::registerMethods(Class cls) {
+void MPPlaybackControlsView::registerMembers(Class cls) {
   class_addMethod(cls, sel_registerName("_initializeControls"), &initializeControls, "v@:");
   class_addMethod(cls, sel_registerName("reloadControls"), &reloadControls, "v@:");
   class_addMethod(cls, sel_registerName("newButtonForPart:"), &newButtonForPart, "@@:Q");

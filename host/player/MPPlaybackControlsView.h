@@ -41,7 +41,7 @@ class MPPlaybackControlsView : public UIView {
   bool scrubbing() const { return scrubbing_; }
   int superviewMoves() const { return superviewMoves_; }
 
-  static void registerMethods(Class cls);
+  static void registerMembers(Class cls);
 
  protected:
   void didMoveToSuperview() override { ++superviewMoves_; }

@@ -12,8 +12,8 @@ void registerPlayerClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
     MPButton::runtimeClass();
-    MPPlaybackControlsView::registerMethods(MPPlaybackControlsView::runtimeClass());
-    MPAVItem::registerMethods(MPAVItem::runtimeClass());
+    MPPlaybackControlsView::runtimeClass();
+    MPAVItem::runtimeClass();
   });
 }
 

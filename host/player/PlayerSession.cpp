@@ -39,9 +39,7 @@ Ref<NSObject> PlayerSession::makeQueueItem(const std::string& path) {
 }
 
 NSObject* PlayerSession::playerItemOf(NSObject* queueItem) {
-  Ivar ivar = class_getInstanceVariable(object_getClass(queueItem), "_avPlayerItem");
-  if (ivar == nullptr) return nullptr;
-  return *reinterpret_cast<id*>(reinterpret_cast<char*>(queueItem) + ivar_getOffset(ivar));
+  return object_getIvar(queueItem, class_getInstanceVariable(object_getClass(queueItem), "_avPlayerItem"));
 }
 
 MTAudioProcessingTapRef PlayerSession::tapOf(NSObject* playerItem) {

@@ -55,6 +55,11 @@ class NSMutableDictionary : public NSDictionary {
   // Stores `object` under `key`, replacing any entry with that key. A nil object is ignored.
   void setObject(NSObject* object, const std::string& key);
   void setObject(NSObject* object, const NSString* key) { if (key) setObject(object, key->string()); }
+  // The dictionary retains the object, so a freshly made one may be handed over directly.
+  template <class T>
+  void setObject(const Ref<T>& object, const std::string& key) { setObject(object.get(), key); }
+  template <class T>
+  void setObject(const Ref<T>& object, const NSString* key) { setObject(object.get(), key); }
   void removeObjectForKey(const std::string& key) { entries_.erase(key); }
   void removeObjectForKey(const NSString* key) { if (key) removeObjectForKey(key->string()); }
   void removeAllObjects() { entries_.clear(); }

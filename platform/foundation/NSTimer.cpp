@@ -1,7 +1,6 @@
 #include "foundation/NSTimer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "foundation/NSRunLoop.h"
 
@@ -25,6 +24,19 @@ Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, id target, 
   return timer;
 }
 
+Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, bool repeats,
+                                                     std::function<void(NSTimer*)> block) {
+  Ref<NSTimer> timer = make<NSTimer>();
+  NSRunLoop* loop = NSRunLoop::mainRunLoop();
+  timer->interval_ = std::max(seconds, kMinimumInterval);
+  timer->fireDate_ = loop->currentTime() + timer->interval_;
+  timer->repeats_ = repeats;
+  timer->valid_ = true;
+  timer->block_ = std::move(block);
+  loop->schedule(timer.get(), timer->fireDate_);
+  return timer;
+}
+
 void NSTimer::invalidate() {
   if (!valid_) return;
   valid_ = false;
@@ -32,6 +44,7 @@ void NSTimer::invalidate() {
   NSRunLoop::mainRunLoop()->unschedule(this);
   target_ = nullptr;
   userInfo_ = nullptr;
+  block_ = nullptr;
 }
 
 bool NSTimer::isValid() const { return valid_; }
@@ -41,15 +54,14 @@ void NSTimer::fire() {
   if (!valid_) return;
   Ref<NSTimer> keep(this);
   Ref<NSObject> target = target_;
+  std::function<void(NSTimer*)> block = block_;
   // A one-shot timer is done before its message runs, so the message may schedule anew.
   if (!repeats_) {
     valid_ = false;
     target_ = nullptr;
+    block_ = nullptr;
   }
-  Method method = class_getInstanceMethod(object_getClass(target.get()), selector_);
-  if (method != nullptr && std::strcmp(method_getTypeEncoding(method), "v@:@") == 0)
-    msgSend<void>(target.get(), selector_, static_cast<id>(this));
-  else
-    msgSend<void>(target.get(), selector_);
+  if (block) block(this);
+  else objc_sendAction(target.get(), selector_, this, nullptr);
   if (!repeats_) userInfo_ = nullptr;
 }

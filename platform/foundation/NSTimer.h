@@ -1,6 +1,8 @@
-// A timer on the main run loop that sends a message to its target when it fires. The target's
-// method is "v@:" (no argument) or takes the timer as its one object argument.
+// A timer on the main run loop that sends a message to its target when it fires (as an action:
+// the target's method takes nothing, or the timer), or runs a block.
 #pragma once
+
+#include <functional>
 
 #include "objc/NSObject.h"
 #include "objc/runtime.h"
@@ -12,6 +14,9 @@ class NSTimer : public NSObject {
   // when it fires.
   static Ref<NSTimer> scheduledTimerWithTimeInterval(double seconds, id target, SEL selector,
                                                      id userInfo, bool repeats);
+  // The same, running a block instead of sending a message.
+  static Ref<NSTimer> scheduledTimerWithTimeInterval(double seconds, bool repeats,
+                                                     std::function<void(NSTimer*)> block);
   void invalidate();
   bool isValid() const;
   double fireDate() const;
@@ -30,4 +35,5 @@ class NSTimer : public NSObject {
   Ref<NSObject> target_;
   SEL selector_ = nullptr;
   Ref<NSObject> userInfo_;
+  std::function<void(NSTimer*)> block_;
 };

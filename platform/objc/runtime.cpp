@@ -34,6 +34,7 @@ struct objc_ivar {
 struct objc_class {
   std::string name;
   Class superclass;
+  objc_factory factory = nullptr;
   // Methods are never removed, so a Method stays valid for the life of the process.
   std::unordered_map<SEL, std::unique_ptr<objc_method>> methods;
   std::vector<std::unique_ptr<objc_ivar>> ivars;
@@ -109,6 +110,7 @@ const std::type_info* signatureOfEncoding(const char* types) {
       {"v@:@", &typeid(void(id, SEL, id))},
       {"@@:Q", &typeid(id(id, SEL, uint64_t))},
       {"v@:B", &typeid(void(id, SEL, bool))},
+      {"v@:@@", &typeid(void(id, SEL, id, id))},
   };
   if (types == nullptr) return nullptr;
   for (const auto& [encoding, signature] : known)
@@ -131,16 +133,33 @@ SEL sel_registerName(const char* name) {
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
 
-Class objc_registerClass(const char* name, Class superclass) {
+Class objc_registerClassWithFactory(const char* name, Class superclass, objc_factory factory) {
   Registry& r = registry();
   std::unique_lock lock(r.mutex);
   if (r.classes.count(name) != 0) return nullptr;
   auto cls = std::make_unique<objc_class>();
   cls->name = name;
   cls->superclass = superclass;
+  cls->factory = factory;
   Class result = cls.get();
   r.classes.emplace(cls->name, std::move(cls));
   return result;
+}
+
+Class objc_registerClass(const char* name, Class superclass) {
+  return objc_registerClassWithFactory(name, superclass, nullptr);
+}
+
+Ref<NSObject> class_createInstance(Class cls) {
+  objc_factory factory = nullptr;
+  {
+    std::shared_lock lock(registry().mutex);
+    for (Class c = cls; c != nullptr && factory == nullptr; c = c->superclass) factory = c->factory;
+  }
+  if (factory == nullptr) return nullptr;
+  NSObject* obj = factory();
+  obj->isa = cls;
+  return Ref<NSObject>::adopt(obj);
 }
 
 Class objc_getClass(const char* name) {
@@ -164,6 +183,7 @@ bool class_isSubclassOf(Class cls, Class ancestor) {
 }
 
 bool NSObject::isKindOfClass(Class cls) const noexcept { return class_isSubclassOf(isa, cls); }
+bool NSObject::respondsToSelector(SEL sel) const noexcept { return class_respondsToSelector(isa, sel); }
 
 bool class_addIvar(Class cls, const char* name, std::ptrdiff_t offset, const char* types) {
   if (cls == nullptr || name == nullptr || offset < 0) return false;
@@ -186,6 +206,12 @@ Ivar class_getInstanceVariable(Class cls, const char* name) {
 std::ptrdiff_t ivar_getOffset(Ivar ivar) { return ivar ? ivar->offset : 0; }
 const char* ivar_getName(Ivar ivar) { return ivar ? ivar->name.c_str() : nullptr; }
 const char* ivar_getTypeEncoding(Ivar ivar) { return ivar ? ivar->types.c_str() : nullptr; }
+
+id object_getIvar(id obj, Ivar ivar) {
+  if (obj == nullptr || ivar == nullptr) return nullptr;
+  if (ivar->types != "@") fail("object_getIvar on " + ivar->name + ", which holds \"" + ivar->types + "\", not an object");
+  return *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + ivar->offset);
+}
 
 Method class_getInstanceMethod(Class cls, SEL sel) {
   std::shared_lock lock(registry().mutex);
@@ -270,8 +296,44 @@ IMP objc_detail::implementationForSend(id self, SEL sel, const std::type_info& s
   return imp;
 }
 
+namespace {
+// The forms a target-action method may take.
+enum class ActionForm { None, NoArgument, Sender, SenderAndEvent };
+
+ActionForm actionFormOf(Class cls, SEL action) {
+  Method m = class_getInstanceMethod(cls, action);
+  if (m == nullptr) return ActionForm::None;
+  const std::type_info& signature = method_getSignature(m);
+  if (signature == typeid(void(id, SEL))) return ActionForm::NoArgument;
+  if (signature == typeid(void(id, SEL, id))) return ActionForm::Sender;
+  if (signature == typeid(void(id, SEL, id, id))) return ActionForm::SenderAndEvent;
+  return ActionForm::None;
+}
+}  // namespace
+
+bool class_respondsToAction(Class cls, SEL action) { return actionFormOf(cls, action) != ActionForm::None; }
+
+void objc_sendAction(id target, SEL action, id sender, id event) {
+  if (target == nullptr) return;
+  switch (actionFormOf(target->isa, action)) {
+    case ActionForm::NoArgument: msgSend<void>(target, action); return;
+    case ActionForm::Sender: msgSend<void>(target, action, sender); return;
+    case ActionForm::SenderAndEvent: msgSend<void>(target, action, sender, event); return;
+    case ActionForm::None: break;
+  }
+  if (!class_respondsToSelector(target->isa, action))
+    fail(std::string("unrecognized selector ") + sel_getName(action) + " sent to an instance of " +
+         class_getName(target->isa) + " as an action");
+  fail(std::string("action ") + sel_getName(action) + " of " + class_getName(target->isa) +
+       " takes neither nothing, the sender, nor the sender and the event");
+}
+
+void objc_clearWeakReferences(objc_weak_box* box) noexcept;
+
 void objc_disposeObject(NSObject* obj) noexcept {
   if (obj == nullptr) return;
+  if (objc_weak_box* box = obj->weakBox_.exchange(nullptr, std::memory_order_acq_rel))
+    objc_clearWeakReferences(box);
   Registry& r = registry();
   if (obj->isa != nullptr && class_respondsToSelector(obj->isa, r.dealloc)) {
     msgSend<void>(obj, r.dealloc);

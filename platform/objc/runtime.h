@@ -27,6 +27,8 @@ using Method = const objc_method*;
 using IMP = void (*)();
 
 inline constexpr std::nullptr_t nil = nullptr;
+using NSInteger = long;
+using NSUInteger = unsigned long;
 
 // Selectors: one per name for the life of the process, compared by pointer.
 SEL sel_registerName(const char* name);
@@ -34,6 +36,13 @@ const char* sel_getName(SEL sel);
 
 // Classes. Registering a name that exists answers nil. `superclass` nil makes a root class.
 Class objc_registerClass(const char* name, Class superclass);
+// A class whose objects can be made by name (a layout file names the class of each of its
+// objects): `factory` makes a new object of the class's C++ type, count 1, without a class.
+using objc_factory = NSObject* (*)();
+Class objc_registerClassWithFactory(const char* name, Class superclass, objc_factory factory);
+// A new object of `cls` (count 1, owned by the result) made by the nearest factory up its chain
+// of superclasses, its class set to `cls`; nil when no class of the chain has a factory.
+Ref<NSObject> class_createInstance(Class cls);
 Class objc_getClass(const char* name);  // nil for an unknown name
 const char* class_getName(Class cls);
 Class class_getSuperclass(Class cls);
@@ -51,6 +60,8 @@ Ivar class_getInstanceVariable(Class cls, const char* name);  // searches superc
 std::ptrdiff_t ivar_getOffset(Ivar ivar);
 const char* ivar_getName(Ivar ivar);
 const char* ivar_getTypeEncoding(Ivar ivar);
+// The object an object-typed instance variable holds; nil for a nil object or ivar.
+id object_getIvar(id obj, Ivar ivar);
 
 #define OBJC_IVAR_OFFSET(Type, member)                                              \
   ([] {                                                                             \
@@ -89,6 +100,13 @@ struct Arg<std::nullptr_t> {
 };
 template <class T>
 using ArgT = typename Arg<std::remove_cvref_t<T>>::type;
+
+// A message argument as it travels: a strong reference as the object it names.
+template <class T>
+ArgT<T> passed(const T& value) {
+  if constexpr (requires { value.get(); }) return static_cast<ArgT<T>>(value.get());
+  else return static_cast<ArgT<T>>(value);
+}
 
 // The type encoding of a C++ signature ("v@:" for void(id, SEL)); "?" for types it cannot name.
 template <class T>
@@ -157,14 +175,57 @@ R msgSend(id self, SEL sel, A... args) {
   }
   using Fn = R (*)(id, SEL, objc_detail::ArgT<A>...);
   IMP imp = objc_detail::implementationForSend(self, sel, typeid(R(id, SEL, objc_detail::ArgT<A>...)));
-  return reinterpret_cast<Fn>(imp)(self, sel,
-                                   static_cast<objc_detail::ArgT<A>>(std::move(args))...);
+  return reinterpret_cast<Fn>(imp)(self, sel, objc_detail::passed(args)...);
 }
+
+// Target-action: sends `action` to `target` in whichever form the target's method takes:
+// "v@:" (nothing), "v@:@" (the sender) or "v@:@@" (the sender and the event). A nil target is
+// skipped. Any other form is a programming error and aborts with a message. Controls, bar
+// button items and timers all send through here.
+void objc_sendAction(id target, SEL action, id sender, id event);
+// Whether `cls` answers `action` in one of those forms (what a layout's action must name).
+bool class_respondsToAction(Class cls, SEL action);
 
 // Makes a new object of C++ class T with runtime class `cls` (count 1, owned by the result).
 template <class T, class... Args>
 Ref<T> objc_make(Class cls, Args&&... args) {
-  Ref<T> obj = make<T>(std::forward<Args>(args)...);
+  T* obj = new T(std::forward<Args>(args)...);
   obj->isa = cls;
-  return obj;
+  return Ref<T>::adopt(obj);
 }
+
+namespace objc_detail {
+template <class T>
+Class runtimeClassOf() {
+  if constexpr (std::is_same_v<T, NSObject>) return objc_rootClass();
+  else return T::runtimeClass();
+}
+template <class T>
+Class registerClassOf(const char* name, Class superclass) {
+  if (Class existing = objc_getClass(name)) return existing;  // a second copy of the same code
+  objc_factory factory = nullptr;
+  if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>)
+    factory = [] { return static_cast<NSObject*>(new T); };
+  return objc_registerClassWithFactory(name, superclass, factory);
+}
+}  // namespace objc_detail
+
+// One line per class in its source file: defines `Name::runtimeClass()`, which registers the
+// class "Name" under `Super` (with a factory when the C++ class can be default-constructed) the
+// first time it is called, and registers it when the library loads, so that a layout can make
+// its objects by name from the start. With OBJC_CLASS_WITH_MEMBERS the class's
+// `static void registerMembers(Class)` runs once, right after registration, to add its
+// methods, outlets and properties.
+#define OBJC_CLASS(Name, Super) OBJC_CLASS_IMPL(Name, Super, (void)0)
+#define OBJC_CLASS_WITH_MEMBERS(Name, Super) OBJC_CLASS_IMPL(Name, Super, Name::registerMembers(cls))
+#define OBJC_CLASS_IMPL(Name, Super, setUp)                                          \
+  Class Name::runtimeClass() {                                                       \
+    static const Class registered = [] {                                            \
+      const bool fresh = objc_getClass(#Name) == nullptr;                           \
+      Class cls = objc_detail::registerClassOf<Name>(#Name, objc_detail::runtimeClassOf<Super>()); \
+      if (fresh) setUp;                                                              \
+      return cls;                                                                    \
+    }();                                                                             \
+    return registered;                                                               \
+  }                                                                                  \
+  [[maybe_unused]] static const Class kRegistered##Name = Name::runtimeClass();

@@ -1,12 +1,14 @@
-// An image decoded from a PNG file into 8-bit RGBA pixels.
+// An image decoded from a PNG file. Its size in points is its size in pixels divided by its
+// scale: a file named "name@2x.png" has scale 2.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "objc/NSObject.h"
-#include "uikit/CGGeometry.h"
+#include "coregraphics/CGGeometry.h"
+#include "coregraphics/CGImage.h"
+#include "objc/runtime.h"
 
 class UIImage;
 
@@ -15,18 +17,22 @@ std::vector<uint8_t> UIImagePNGRepresentation(const UIImage* image);
 
 class UIImage : public NSObject {
  public:
+  static Class runtimeClass();  // "UIImage"
   // Reads the PNG file at a device path; nil for a missing, unreadable or non-PNG file.
   static Ref<UIImage> imageWithContentsOfFile(const std::string& devicePath);
 
+  UIImage(CGImage image, double scale) : image_(std::move(image)), scale_(scale > 0 ? scale : 1) {}
   UIImage(uint32_t width, uint32_t height, std::vector<uint8_t> rgba)
-      : width_(width), height_(height), rgba_(std::move(rgba)) {}
+      : UIImage(CGImage{width, height, std::move(rgba)}, 1) {}
 
-  CGSize size() const { return CGSize{double(width_), double(height_)}; }
-  uint32_t width() const { return width_; }
-  uint32_t height() const { return height_; }
-  const std::vector<uint8_t>& rgba() const { return rgba_; }  // rows top to bottom
+  CGSize size() const { return CGSize{image_.width / scale_, image_.height / scale_}; }
+  double scale() const { return scale_; }
+  uint32_t width() const { return image_.width; }   // in pixels
+  uint32_t height() const { return image_.height; }
+  const std::vector<uint8_t>& rgba() const { return image_.rgba; }  // rows top to bottom
+  const CGImage& cgImage() const { return image_; }
 
  private:
-  uint32_t width_, height_;
-  std::vector<uint8_t> rgba_;
+  CGImage image_;
+  double scale_;
 };

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "objc/NSObject.h"
-#include "uikit/CGGeometry.h"
+#include "coregraphics/CGGeometry.h"
 
 class UIScreen : public NSObject {
  public:

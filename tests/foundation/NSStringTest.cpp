@@ -51,10 +51,10 @@ TEST(NSNumberValues, IntegerPartsSaturateAndEqualityIsByValue) {
   EXPECT_EQ(NSNumber::numberWithDouble(-1e20)->intValue(), INT32_MIN);
   EXPECT_EQ(NSNumber::numberWithLongLong(4294967297ll)->intValue(), INT32_MAX);
   EXPECT_EQ(NSNumber::numberWithDouble(1e30)->longLongValue(), LLONG_MAX);
-  EXPECT_TRUE(NSNumber::numberWithInt(1)->isEqualToNumber(NSNumber::numberWithDouble(1.0)));
+  EXPECT_TRUE(NSNumber::numberWithInt(1)->isEqualToNumber(NSNumber::numberWithDouble(1.0).get()));
   // 2^53 + 1 has no double of its own; it must not equal the double 2^53.
   EXPECT_FALSE(NSNumber::numberWithLongLong((1ll << 53) + 1)
-                   ->isEqualToNumber(NSNumber::numberWithDouble(9007199254740992.0)));
+                   ->isEqualToNumber(NSNumber::numberWithDouble(9007199254740992.0).get()));
 }
 
 }  // namespace

@@ -27,18 +27,18 @@ Ref<NSMutableDictionary> everyKind() {
 }
 
 Ref<NSObject> parse(const std::string& bytes, NSPropertyListFormat* format = nullptr) {
-  return Serialization::propertyListWithData(NSData::dataWithBytes(bytes.data(), bytes.size()),
+  return Serialization::propertyListWithData(NSData::dataWithBytes(bytes.data(), bytes.size()).get(),
                                              format, nullptr);
 }
 
 TEST(PropertyLists, BothFormatsRoundTripEveryKind) {
   for (auto format : {NSPropertyListXMLFormat_v1_0, NSPropertyListBinaryFormat_v1_0}) {
-    auto data = Serialization::dataFromPropertyList(everyKind(), format, nullptr);
+    auto data = Serialization::dataFromPropertyList(everyKind().get(), format, nullptr);
     ASSERT_TRUE(data);
     NSPropertyListFormat read{};
     auto back = Serialization::propertyListWithData(data, &read, nullptr);
     EXPECT_EQ(read, format);
-    EXPECT_TRUE(NSObjectIsEqual(back, everyKind())) << format;
+    EXPECT_TRUE(NSObjectIsEqual(back, everyKind().get())) << format;
   }
 }
 
@@ -49,7 +49,7 @@ TEST(PropertyLists, WhatCannotBeEncodedIsAnErrorWithADescription) {
   loop->setObject(loop, "self");  // followed for ever, this would never end
   for (auto [plist, format] : {std::pair<NSObject*, NSPropertyListFormat>{odd, NSPropertyListXMLFormat_v1_0},
                                {loop, NSPropertyListBinaryFormat_v1_0},
-                               {everyKind(), NSPropertyListOpenStepFormat}}) {
+                               {everyKind().get(), NSPropertyListOpenStepFormat}}) {
     Ref<NSString> error;
     EXPECT_FALSE(Serialization::dataFromPropertyList(plist, format, &error));
     EXPECT_TRUE(error && !error->string().empty());
@@ -72,7 +72,7 @@ TEST(PropertyLists, TextHoldingNulDoesNotAbortTheReader) {
       0x00, 0xe9, 0x63, 0x00, 0x76, 0x00, 0x00, 0x00, 0xe9, 0x08, 0x0b, 0x12, 0x00, 0x00, 0x00, 0x00,
       0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00,
       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x19};
-  auto dict = NSDictionary::dictionaryWithContentsOfData(NSData::dataWithBytes(binary, sizeof binary));
+  auto dict = NSDictionary::dictionaryWithContentsOfData(NSData::dataWithBytes(binary, sizeof binary).get());
   ASSERT_TRUE(dict);
   EXPECT_EQ(static_cast<NSString*>(dict->objectForKey("a"))->string(), "v");
   const char text[] = "<plist><dict><key>k</key><string>x\0y</string></dict></plist>";
@@ -106,7 +106,7 @@ TEST_F(DictionaryFiles, ContentsOfFileGivesADictionaryOrNil) {
   std::filesystem::remove(host(path));
   ASSERT_TRUE(everyKind()->writeToFile(path, true));
   auto dict = NSMutableDictionary::dictionaryWithContentsOfFile(path);
-  EXPECT_TRUE(dict && dict->isEqualToDictionary(everyKind()));
+  EXPECT_TRUE(dict && dict->isEqualToDictionary(everyKind().get()));
 }
 
 }  // namespace

@@ -33,35 +33,35 @@ std::map<std::string, std::string> strings(const NSDictionary* d) {
 TEST(EQPreset, MakingStoresSevenStringsAndTheValuesUnchecked) {
   auto reset = EQPreset::initWithName("Reset", 1, 80, 0, 0, 2222, 5, 2);
   EXPECT_EQ(reset->returnName()->string(), "Reset");
-  EXPECT_EQ(strings(reset->returnSettings()),
+  EXPECT_EQ(strings(reset->returnSettings().get()),
             (std::map<std::string, std::string>{{"bassgain", "1.000000"}, {"bassfreq", "80.000000"},
                                                 {"bassintens", "0.000000"}, {"filtgain", "0.000000"},
                                                 {"filtfreq", "2222.000000"}, {"filtbw", "5.000000"},
                                                 {"filttype", "2"}}));
   auto wild = EQPreset::initWithName("w", -3, 250, 11, -6, 8000, 1.23456789, 7);
   EXPECT_EQ(values(wild), (std::vector<double>{-3, 250, 11, -6, 8000, 1.23456789, 7}));
-  auto d = strings(wild->returnSettings());
+  auto d = strings(wild->returnSettings().get());
   EXPECT_EQ(d["bassgain"] + " " + d["bassfreq"] + " " + d["filtbw"] + " " + d["filttype"],
             "-3.000000 250.000000 1.234568 7");
 
   // The settings are a copy, and setters leave them alone.
   reset->returnSettings()->mutableCopy()->setObject(s("9"), "filttype");
   reset->setFilttype(0);
-  EXPECT_EQ(strings(reset->returnSettings())["filttype"], "2");
+  EXPECT_EQ(strings(reset->returnSettings().get())["filttype"], "2");
   EXPECT_EQ(reset->filttype(), 0);
 }
 
 TEST(EQPreset, ReadingBackRoundsToSixDecimalsAndLimitsUpperBoundThenZero) {
   auto p = EQPreset::presetForDict(
       EQPreset::initWithName("mine", 1.23456789, 123.4567891, 9.9999999, 23.5, 5999.0000004, 4e-7, 1)
-          ->returnSettings());
+          ->returnSettings().get());
   EXPECT_EQ(p->returnName()->string(), "Just Loaded");
   EXPECT_EQ(values(p), (std::vector<double>{1.234568, 123.456789, 10, 23.5, 5999, 0, 1}));
 
-  auto high = EQPreset::presetForDict(EQPreset::initWithName("x", 2, 250, 11, 30, 8000, 12, 7)->returnSettings());
+  auto high = EQPreset::presetForDict(EQPreset::initWithName("x", 2, 250, 11, 30, 8000, 12, 7)->returnSettings().get());
   EXPECT_EQ(values(high), (std::vector<double>{1.5, 200, 10, 24, 6000, 10, 2}));
-  EXPECT_EQ(strings(high->returnSettings())["bassfreq"], "200.000000");
-  auto low = EQPreset::presetForDict(EQPreset::initWithName("x", -1, -80, -2, -6, -1, -5, -1)->returnSettings());
+  EXPECT_EQ(strings(high->returnSettings().get())["bassfreq"], "200.000000");
+  auto low = EQPreset::presetForDict(EQPreset::initWithName("x", -1, -80, -2, -6, -1, -5, -1)->returnSettings().get());
   EXPECT_EQ(values(low), std::vector<double>(7, 0.0));
   EXPECT_EQ(read({{"filtgain", s("-6.000000")}})->filtgain(), 0.0);
 }
@@ -84,7 +84,7 @@ TEST(EQPreset, NumbersReadLikeTheirText) {
 }
 
 TEST(EQPreset, MissingOddAndNotANumberEntriesReadAsZero) {
-  EXPECT_EQ(values(EQPreset::presetForDict(nullptr)), std::vector<double>(7, 0.0));
+  EXPECT_EQ(values(EQPreset::presetForDict(nullptr).get()), std::vector<double>(7, 0.0));
   EXPECT_EQ(EQPreset::presetForDict(nullptr)->returnName()->string(), "Just Loaded");
   auto odd = read({{"bassgain", num(NAN)},
                    {"bassfreq", s("nan")},
@@ -94,7 +94,7 @@ TEST(EQPreset, MissingOddAndNotANumberEntriesReadAsZero) {
                    {"filtbw", num(-HUGE_VAL)},
                    {"filttype", num(NAN)}});
   EXPECT_EQ(values(odd), std::vector<double>(7, 0.0));
-  EXPECT_EQ(strings(odd->returnSettings())["bassgain"], "0.000000");
+  EXPECT_EQ(strings(odd->returnSettings().get())["bassgain"], "0.000000");
 }
 
 }  // namespace

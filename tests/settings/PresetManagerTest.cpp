@@ -41,9 +41,9 @@ TEST_F(PresetStore, FirstUseCreatesTheFolderAndAnEmptyStoreFile) {
 
 TEST_F(PresetStore, AddReplaceRemoveAndReloadAgreeWithMemory) {
   auto manager = loaded();
-  manager->addPreset(preset("Rock"));
-  manager->addPreset(preset("Jazz", 120, 0));
-  manager->addPreset(preset("Rock", 150, 1));  // same name: replaced, the count stays
+  manager->addPreset(preset("Rock").get());
+  manager->addPreset(preset("Jazz", 120, 0).get());
+  manager->addPreset(preset("Rock", 150, 1).get());  // same name: replaced, the count stays
   auto before = manager->getDict();
   EXPECT_EQ(before->count(), 2u);
   EXPECT_EQ(manager->getSettingsForKey("Rock")->bassfreq(), 150.0);
@@ -52,14 +52,14 @@ TEST_F(PresetStore, AddReplaceRemoveAndReloadAgreeWithMemory) {
   EXPECT_EQ(before->count(), 2u);  // an earlier copy does not see later changes
   Ref<NSDictionary> inMemory = manager->getDict();
   EXPECT_EQ(inMemory->count(), 1u);
-  EXPECT_TRUE(inMemory->isEqualToDictionary(onDisk()));
+  EXPECT_TRUE(inMemory->isEqualToDictionary(onDisk().get()));
   EXPECT_TRUE(loaded()->getDict()->isEqualToDictionary(inMemory));
   EXPECT_TRUE(alertMessages().empty());
 }
 
 TEST_F(PresetStore, RemovingAMissingNameStillRewritesTheFile) {
   auto manager = loaded();
-  manager->addPreset(preset("Keep"));
+  manager->addPreset(preset("Keep").get());
   Ref<NSDictionary> store = manager->getDict();
   writeBinary(store);  // the same store in the other form: a rewrite turns it back into XML
   manager->removePresetAtIndex("Absent");
@@ -70,7 +70,7 @@ TEST_F(PresetStore, RemovingAMissingNameStillRewritesTheFile) {
 TEST_F(PresetStore, AwkwardNamesSurviveWriteAndReload) {
   const std::vector<std::string> names = {"   ", "a/b", "Bass & Treble", "<b>", "x]]>y", "Ünï ♫", ""};
   auto manager = loaded();
-  for (size_t i = 0; i < names.size(); ++i) manager->addPreset(preset(names[i], 10.0 * (i + 1)));
+  for (size_t i = 0; i < names.size(); ++i) manager->addPreset(preset(names[i], 10.0 * (i + 1)).get());
   auto reloaded = loaded();
   EXPECT_EQ(reloaded->getDict()->count(), names.size());
   for (size_t i = 0; i < names.size(); ++i)
@@ -98,7 +98,7 @@ TEST_F(PresetStore, ADamagedFileIsNeverOverwrittenAndSavingSaysSo) {
     EXPECT_EQ(manager->getDict()->count(), 0u);
     auto p = manager->getSettingsForKey("anything");
     EXPECT_EQ(p->bassgain() + p->bassfreq() + p->filtfreq() + p->filttype(), 0.0);
-    manager->addPreset(preset("New"));
+    manager->addPreset(preset("New").get());
     manager->removePresetAtIndex("New");
     EXPECT_EQ(readHostFile(kPresetsPath), damaged);
     EXPECT_EQ(manager->getDict()->count(), 0u);
@@ -110,13 +110,13 @@ TEST_F(PresetStore, ADamagedFileIsNeverOverwrittenAndSavingSaysSo) {
 
 TEST_F(PresetStore, AFailedWriteIsShownAndKeepsTheOldFile) {
   auto manager = loaded();
-  manager->addPreset(preset("Saved"));
+  manager->addPreset(preset("Saved").get());
   const std::string good = readHostFile(kPresetsPath);
   for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename}) {
     FileLayerClearFaults();
     UIAlertViewClearShownAlerts();
     FileLayerInjectFault(step, ENOSPC);
-    manager->addPreset(preset("Lost"));
+    manager->addPreset(preset("Lost").get());
     EXPECT_EQ(readHostFile(kPresetsPath), good);
     EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"presets.plist"});
     auto messages = alertMessages();
@@ -131,7 +131,7 @@ TEST_F(PresetStore, AFailedWriteIsShownAndKeepsTheOldFile) {
 
 TEST_F(PresetStore, AnEncodingErrorOrAFolderThatCannotBeMadeIsShown) {
   auto manager = loaded();
-  manager->addPreset(preset("Good"));
+  manager->addPreset(preset("Good").get());
   const std::string good = readHostFile(kPresetsPath);
   lowtide::presets->setObject(make<NSObject>(), "not a preset");  // nothing a property list holds
   manager->savePresetsToFile();

@@ -1,0 +1,110 @@
+// Text with pango, in DejaVu Sans only. The fonts come from a font configuration of our own that
+// holds just the DejaVu files, with fixed antialiasing and no hinting, so that the same text
+// gives the same pixels whatever fonts or settings the machine has.
+#include <fontconfig/fontconfig.h>
+#include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "coregraphics/CairoBackend.h"
+
+namespace {
+
+constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
+constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+
+// One font map and one context for the life of the process (text is drawn on the main thread).
+PangoContext* textContext() {
+  static PangoContext* context = [] {
+    FcConfig* config = FcConfigCreate();
+    int added = 0;
+    for (const char* file : kFontFiles) {
+      const std::string path = std::string(kFontFolder) + file;
+      added += FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str())) ? 1 : 0;
+    }
+    if (added < 2)
+      std::fprintf(stderr, "drawing: DejaVu fonts missing from %s; text will not show\n", kFontFolder);
+    PangoFontMap* map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+    pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), config);
+    FcConfigDestroy(config);
+    PangoContext* c = pango_font_map_create_context(map);
+    g_object_unref(map);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(c, options);
+    cairo_font_options_destroy(options);
+    // Sizes are in user units (points), whatever the resolution.
+    pango_cairo_context_set_resolution(c, 72.0);
+    // Glyphs at their exact positions, so text takes the same width at every scale.
+    pango_context_set_round_glyph_positions(c, FALSE);
+    return c;
+  }();
+  return context;
+}
+
+// A layout of the text; the caller unrefs it.
+PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat width,
+                        CGLineBreak lineBreak, int maxLines, CGFloat height) {
+  PangoLayout* layout = pango_layout_new(textContext());
+  PangoFontDescription* desc = pango_font_description_new();
+  pango_font_description_set_family(desc, "DejaVu Sans");
+  pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_absolute_size(desc, font.size * PANGO_SCALE);
+  pango_layout_set_font_description(layout, desc);
+  pango_font_description_free(desc);
+  pango_layout_set_text(layout, text.c_str(), int(text.size()));
+  if (width > 0) pango_layout_set_width(layout, int(width * PANGO_SCALE));
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
+  switch (lineBreak) {
+    case CGLineBreak::TruncateHead: ellipsize = PANGO_ELLIPSIZE_START; break;
+    case CGLineBreak::TruncateMiddle: ellipsize = PANGO_ELLIPSIZE_MIDDLE; break;
+    case CGLineBreak::TruncateTail: ellipsize = PANGO_ELLIPSIZE_END; break;
+    case CGLineBreak::WordWrap:
+    case CGLineBreak::Clip: break;
+  }
+  if (width > 0) pango_layout_set_ellipsize(layout, ellipsize);
+  if (maxLines > 0) pango_layout_set_height(layout, -maxLines);
+  else if (height > 0 && ellipsize != PANGO_ELLIPSIZE_NONE) pango_layout_set_height(layout, int(height * PANGO_SCALE));
+  return layout;
+}
+
+}  // namespace
+
+CGSize CGTextMeasure(const std::string& text, const CGFontSpec& font, CGFloat maxWidth,
+                     CGLineBreak lineBreak, int maxLines) {
+  pango_context_set_matrix(textContext(), nullptr);
+  PangoLayout* layout = makeLayout(text, font, maxWidth, lineBreak, maxLines, 0);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  g_object_unref(layout);
+  return CGSizeMake(std::ceil(double(logical.width) / PANGO_SCALE),
+                    std::ceil(double(logical.height) / PANGO_SCALE));
+}
+
+void CGContext::drawText(const std::string& text, CGRect rect, const CGFontSpec& font,
+                         CGTextAlignment alignment, CGLineBreak lineBreak, int maxLines) {
+  if (text.empty()) return;
+  cairo_t* cr = backend_->cr;
+  PangoLayout* layout = makeLayout(text, font, rect.size.width, lineBreak, maxLines, rect.size.height);
+  pango_layout_set_alignment(layout, alignment == CGTextAlignment::Center  ? PANGO_ALIGN_CENTER
+                                     : alignment == CGTextAlignment::Right ? PANGO_ALIGN_RIGHT
+                                                                           : PANGO_ALIGN_LEFT);
+  cairo_save(cr);
+  pango_cairo_update_context(cr, textContext());
+  pango_layout_context_changed(layout);
+  if (lineBreak == CGLineBreak::Clip) {
+    cairo_new_path(cr);
+    cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_clip(cr);
+  }
+  cairo_move_to(cr, rect.origin.x, rect.origin.y);
+  backend_->useFill();
+  pango_cairo_show_layout(cr, layout);
+  cairo_restore(cr);
+  g_object_unref(layout);
+}
