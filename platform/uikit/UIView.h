@@ -144,6 +144,9 @@ class UIView : public UIResponder {
   CGRect presentationFrame() const;
   CGPoint presentationBoundsOrigin() const;
   double presentationAlpha() const;
+  // Stops this view's animations where they are going: the screen shows the model values at
+  // once (the layer's removeAllAnimations), as a scroll view does when a finger stops it.
+  void removeAllAnimations();
 
   // A counter that changes whenever anything that may alter the screen changes.
   static uint64_t displayGeneration();

@@ -117,3 +117,9 @@ double UIView::presentationAlpha() const {
   const Animation* a = running(this, Property::Alpha);
   return a ? mix(a->fromAlpha, a->toAlpha, progress(*a)) : alpha_;
 }
+
+void UIView::removeAllAnimations() {
+  const auto before = animations().size();
+  std::erase_if(animations(), [this](const Animation& a) { return a.view.get() == this; });
+  if (animations().size() != before) markScreenChanged();
+}
