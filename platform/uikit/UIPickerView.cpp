@@ -10,6 +10,7 @@ OBJC_CLASS_WITH_MEMBERS(UIPickerView, UIView)
 namespace {
 constexpr NSInteger kMaximumRows = 10000;  // a data source answering more is taken at this
 constexpr double kTitlePadding = 8;
+constexpr double kFontSize = 21;
 const CGColor kHairline{0.78, 0.78, 0.8, 1};
 }  // namespace
 
@@ -78,6 +79,7 @@ NSInteger UIPickerView::selectedRowInComponent(NSInteger component) const {
 }
 
 void UIPickerView::selectRow(NSInteger row, NSInteger component, bool) {
+  if (!loaded_) reloadAllComponents();  // the rows must be known to choose one
   if (row < 0 || row >= numberOfRowsInComponent(component)) return;
   components_[size_t(component)].selected = row;
   setNeedsDisplay();
@@ -113,7 +115,7 @@ void UIPickerView::drawRect(CGContext& ctx, CGRect) {
       if (std::fabs(angle) >= 1.45) continue;
       const double centre = middle + radius * std::sin(angle);
       const double squash = std::cos(angle);
-      CGFontSpec font{23 * (0.75 + 0.25 * squash), false};
+      CGFontSpec font{kFontSize * (0.75 + 0.25 * squash), false};
       const CGSize size = CGTextMeasure(title, font, width - 2 * kTitlePadding, CGLineBreak::TruncateTail, 1);
       ctx.setFillColor(step == 0 ? CGColor{0, 0, 0, 1} : CGColor{0.55, 0.55, 0.57, std::max(0.0, squash * squash)});
       ctx.drawText(title, CGRectMake(x + kTitlePadding, centre - size.height / 2, width - 2 * kTitlePadding, size.height), font,

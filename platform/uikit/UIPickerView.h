@@ -37,6 +37,7 @@ class UIPickerView : public UIView {
   NSInteger numberOfComponents() const { return NSInteger(components_.size()); }
   NSInteger numberOfRowsInComponent(NSInteger component) const;
   NSInteger selectedRowInComponent(NSInteger component) const;  // -1 for a component without rows
+  // Loads the rows first if the picker has not yet appeared; ignored for a row that is not there.
   void selectRow(NSInteger row, NSInteger component, bool animated);
   // The title drawn for a row ("" when blank), as last loaded.
   std::string titleForRow(NSInteger row, NSInteger component) const;
