@@ -57,6 +57,7 @@ void updateEq() {
   a1.store(raw.a1, relaxed);
   a2.store(raw.a2, relaxed);
 
+  // A design that would break the shared filter state leaves the section as it was.
   if (biquad* s = mainFilter.load(std::memory_order_acquire)) storeNormalised(*s, raw);
 }
 
@@ -77,9 +78,10 @@ void updatePlusEq(int32_t band, double gainDb) {
   const double pb2 = 1.0 - al * bandA;
   const double pa0 = 1.0 + al / bandA;
   const double pa2 = 1.0 - al / bandA;
-  const float c1 = static_cast<float>(pb1 / pa0);
-  writeCoefs(*s, static_cast<float>(pb0 / pa0), c1, static_cast<float>(pb2 / pa0), c1,
-             static_cast<float>(pa2 / pa0));
+  const float c0 = static_cast<float>(pb0 / pa0), c1 = static_cast<float>(pb1 / pa0);
+  const float c2 = static_cast<float>(pb2 / pa0), c4 = static_cast<float>(pa2 / pa0);
+  if (!isUsableDesign(c0, c1, c2, c1, c4)) return;  // the band keeps its last usable design
+  writeCoefs(*s, c0, c1, c2, c1, c4);
 }
 
 }  // namespace lowtide

@@ -9,8 +9,13 @@ constexpr auto relaxed = std::memory_order_relaxed;
 constexpr int kBandFrequencies[6] = {32, 128, 512, 2048, 8192, 16384};
 
 // Publishes a new section in an empty slot. If another preparation filled the slot meanwhile,
-// its section stays and ours goes.
+// its section stays and ours goes. A section whose design cannot run (not finite, or not stable)
+// counts as missing: it is dropped, and a later preparation designs it again.
 void publish(std::atomic<biquad*>& slot, biquad* section) {
+  if (!isUsableSection(*section)) {
+    bqfree(section);
+    return;
+  }
   biquad* expected = nullptr;
   if (!slot.compare_exchange_strong(expected, section, std::memory_order_release,
                                     std::memory_order_acquire)) {

@@ -60,13 +60,28 @@ bool cookbookCoefs(uint32_t type, const SectionDesign& d, RawCoefs& out) {
   }
 }
 
-void storeNormalised(biquad& section, const RawCoefs& raw) {
+bool isUsableDesign(float c0, float c1, float c2, float c3, float c4) {
+  for (float c : {c0, c1, c2, c3, c4})
+    if (!std::isfinite(c)) return false;
+  return std::fabs(c4) < 1.0f && std::fabs(c3) < 1.0f + c4;
+}
+
+bool isUsableSection(const biquad& s) {
+  const BiquadCoefs c = loadCoefs(s);
+  return isUsableDesign(c.c0, c.c1, c.c2, c.c3, c.c4);
+}
+
+bool storeNormalised(biquad& section, const RawCoefs& raw) {
+  const float c0 = raw.b0 / raw.a0, c1 = raw.b1 / raw.a0, c2 = raw.b2 / raw.a0;
+  const float c3 = raw.a1 / raw.a0, c4 = raw.a2 / raw.a0;
+  if (!isUsableDesign(c0, c1, c2, c3, c4)) return false;
   constexpr auto r = std::memory_order_relaxed;
-  section.c0.store(raw.b0 / raw.a0, r);
-  section.c1.store(raw.b1 / raw.a0, r);
-  section.c2.store(raw.b2 / raw.a0, r);
-  section.c3.store(raw.a1 / raw.a0, r);
-  section.c4.store(raw.a2 / raw.a0, r);
+  section.c0.store(c0, r);
+  section.c1.store(c1, r);
+  section.c2.store(c2, r);
+  section.c3.store(c3, r);
+  section.c4.store(c4, r);
+  return true;
 }
 
 biquad* bqn(int type, float gainDb, float freq, float srate, float bandwidth) {
@@ -85,7 +100,13 @@ biquad* bqn(int type, float gainDb, float freq, float srate, float bandwidth) {
     delete section;
     return nullptr;
   }
-  storeNormalised(*section, raw);
+  // The section gets the design as it is, usable or not; whoever puts it in use checks.
+  constexpr auto r = std::memory_order_relaxed;
+  section->c0.store(raw.b0 / raw.a0, r);
+  section->c1.store(raw.b1 / raw.a0, r);
+  section->c2.store(raw.b2 / raw.a0, r);
+  section->c3.store(raw.a1 / raw.a0, r);
+  section->c4.store(raw.a2 / raw.a0, r);
   storeCoefCopy(*section, loadCoefs(*section));
   return section;
 }

@@ -44,8 +44,16 @@ SectionDesign completeDesign(float A, float omega, double bandwidth);
 // precision. False (and `out` untouched) for any other type.
 bool cookbookCoefs(uint32_t type, const SectionDesign& d, RawCoefs& out);
 
-// Divides by a0 and writes c0..c4 into the section in place, each coefficient whole.
-void storeNormalised(biquad& section, const RawCoefs& raw);
+// Whether coefficients can run in the shared filter state: all five finite, and the section
+// strictly stable (its poles inside the unit circle: |c4| < 1 and |c3| < 1 + c4). A design that
+// fails this (a frequency of 0 Hz, a bandwidth of 0, ...) would fill the one history every song
+// shares with NaN or an unbounded signal for the rest of the process, so it is never written.
+bool isUsableDesign(float c0, float c1, float c2, float c3, float c4);
+bool isUsableSection(const biquad& section);
+
+// Divides by a0 and writes c0..c4 into the section in place, each coefficient whole, when they
+// make a usable design; otherwise leaves the section as it was. Answers whether it wrote.
+bool storeNormalised(biquad& section, const RawCoefs& raw);
 
 // Runs one sample through `section` (which must exist) and returns the filtered sample.
 float bq(float sample, biquad* section);

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "foundation/NSTimer.h"
+#include "objc/runtime.h"
 
 namespace {
 double wallClock() {
@@ -61,7 +62,7 @@ void NSRunLoop::fireDueTimers() {
       for (auto it = timers_.begin(); it != timers_.end(); ++it)
         if (it->due <= now && (next == timers_.end() || earlier(it->due, it->order, next->due, next->order)))
           next = it;
-      if (next == timers_.end()) return;
+      if (next == timers_.end()) break;
       entry = std::move(*next);
       timers_.erase(next);
     }
@@ -75,6 +76,7 @@ void NSRunLoop::fireDueTimers() {
       schedule(entry.timer.get(), due);
     }
   }
+  objc_autoreleasePoolDrain();  // the end of the run loop's turn
 }
 
 std::optional<double> NSRunLoop::nextFireDate() const {

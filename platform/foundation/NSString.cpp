@@ -81,3 +81,32 @@ std::string NSObjectDescription(const NSObject* object) {
   std::snprintf(address, sizeof address, "%p", static_cast<const void*>(object));
   return "<" + std::string(name ? name.get() : typeid(*object).name()) + ": " + address + ">";
 }
+
+NSComparisonResult NSString::compare(const NSString* other, NSStringCompareOptions options) const {
+  const std::string& a = text_;
+  const std::string b = other ? other->text_ : std::string();
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if ((options & NSNumericSearch) && digit(a[i]) && digit(b[j])) {
+      // Compare the two runs of digits as numbers: leading zeros aside, the longer is larger.
+      size_t ei = i, ej = j;
+      while (ei < a.size() && digit(a[ei])) ++ei;
+      while (ej < b.size() && digit(b[ej])) ++ej;
+      size_t si = i, sj = j;
+      while (si + 1 < ei && a[si] == '0') ++si;
+      while (sj + 1 < ej && b[sj] == '0') ++sj;
+      if (ei - si != ej - sj) return ei - si < ej - sj ? NSOrderedAscending : NSOrderedDescending;
+      const int c = a.compare(si, ei - si, b, sj, ej - sj);
+      if (c != 0) return c < 0 ? NSOrderedAscending : NSOrderedDescending;
+      i = ei;
+      j = ej;
+      continue;
+    }
+    if (a[i] != b[j]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? NSOrderedAscending : NSOrderedDescending;
+    ++i;
+    ++j;
+  }
+  if (i == a.size() && j == b.size()) return NSOrderedSame;
+  return i == a.size() ? NSOrderedAscending : NSOrderedDescending;
+}

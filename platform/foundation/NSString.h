@@ -8,6 +8,10 @@
 
 #include "objc/NSObject.h"
 
+enum NSComparisonResult { NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1 };
+using NSStringCompareOptions = unsigned long;
+inline constexpr NSStringCompareOptions NSNumericSearch = 64;
+
 class NSString : public NSObject {
  public:
   explicit NSString(std::string text) : text_(std::move(text)) {}
@@ -34,6 +38,10 @@ class NSString : public NSObject {
   // first other character ("1.9" gives 1). No digits give 0; beyond the int range gives
   // INT32_MAX or INT32_MIN.
   int32_t intValue() const;
+
+  // Orders two strings by their bytes; with NSNumericSearch, runs of digits compare as numbers,
+  // so "7.0.4" orders after "7.0" and "10.1" after "9.3" (how system versions are compared).
+  NSComparisonResult compare(const NSString* other, NSStringCompareOptions options = 0) const;
 
  private:
   static Ref<NSString> stringWithFormatV(const char* format, ...);

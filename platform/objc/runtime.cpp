@@ -297,6 +297,11 @@ IMP objc_detail::implementationForSend(id self, SEL sel, const std::type_info& s
 }
 
 namespace {
+std::vector<id>& autoreleasePool() {
+  thread_local std::vector<id> pool;
+  return pool;
+}
+
 // The forms a target-action method may take.
 enum class ActionForm { None, NoArgument, Sender, SenderAndEvent };
 
@@ -326,6 +331,22 @@ void objc_sendAction(id target, SEL action, id sender, id event) {
          class_getName(target->isa) + " as an action");
   fail(std::string("action ") + sel_getName(action) + " of " + class_getName(target->isa) +
        " takes neither nothing, the sender, nor the sender and the event");
+}
+
+id objc_autorelease(id obj) {
+  if (obj == nullptr) return nullptr;
+  obj->retain();
+  autoreleasePool().push_back(obj);
+  return obj;
+}
+
+void objc_autoreleasePoolDrain() {
+  // Releasing may autorelease more; drain until the pool stays empty.
+  while (!autoreleasePool().empty()) {
+    std::vector<id> drained;
+    drained.swap(autoreleasePool());
+    for (id obj : drained) obj->release();
+  }
 }
 
 void objc_clearWeakReferences(objc_weak_box* box) noexcept;

@@ -178,6 +178,13 @@ R msgSend(id self, SEL sel, A... args) {
   return reinterpret_cast<Fn>(imp)(self, sel, objc_detail::passed(args)...);
 }
 
+// Autorelease: hands an object over without a reference, as a method returning a new object
+// does on the platform. The thread's pool keeps it alive until the pool drains, at the end of
+// the current turn of the main run loop or of the current input event; whoever keeps it retains
+// it. Answers the object.
+id objc_autorelease(id obj);
+void objc_autoreleasePoolDrain();
+
 // Target-action: sends `action` to `target` in whichever form the target's method takes:
 // "v@:" (nothing), "v@:@" (the sender) or "v@:@@" (the sender and the event). A nil target is
 // skipped. Any other form is a programming error and aborts with a message. Controls, bar

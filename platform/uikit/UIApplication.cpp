@@ -56,7 +56,9 @@ UIView* UIApplication::handleTouch(UITouchPhase phase, CGPoint location) {
   Ref<UIEvent> event = make<UIEvent>();
   event->setTouch(touch.get(), now);
   sendEvent(event.get());
-  return touch->view();
+  UIView* hit = touch->view();
+  objc_autoreleasePoolDrain();  // the end of the event
+  return hit;
 }
 
 namespace {
@@ -68,6 +70,7 @@ bool UIApplication::handleKeyText(const std::string& text) {
   if (input == nullptr) return false;
   Ref<UIResponder> keep(firstResponder());
   input->insertText(text);
+  objc_autoreleasePoolDrain();
   return true;
 }
 
@@ -76,6 +79,7 @@ bool UIApplication::handleKeyBackspace() {
   if (input == nullptr) return false;
   Ref<UIResponder> keep(firstResponder());
   input->deleteBackward();
+  objc_autoreleasePoolDrain();
   return true;
 }
 

@@ -120,3 +120,49 @@ TEST_F(EngineTest, NewRateRecomputesMainSectionAndLeavesBands) {
   EXPECT_EQ(coef(band->c0), bandC0);
   EXPECT_EQ(plusFilters[2].load(), band);
 }
+
+// Designs that cannot run (not finite, or poles on the unit circle) never reach the shared
+// sections: each leaves the section's coefficients exactly as they were.
+TEST_F(EngineTest, DesignsThatWouldBreakTheSharedStateLeaveTheSectionsAsTheyWere) {
+  prepared44100();
+  biquad* s = mainFilter.load();
+  auto coefsOf = [](const biquad* b) {
+    return std::vector<float>{coef(b->c0), coef(b->c1), coef(b->c2), coef(b->c3), coef(b->c4)};
+  };
+  const auto before = coefsOf(s);
+  struct Case {
+    const char* what;
+    int32_t type;
+    double freq, width;
+  };
+  for (const Case& c : {Case{"low pass at 0 Hz", 0, 0.0, 5.0}, Case{"bandwidth 0", 0, 2222.0, 0.0},
+                        Case{"high shelf at 0 Hz", 2, 0.0, 5.0}, Case{"all-zero preset", 0, 0.0, 0.0}}) {
+    eqType = c.type;
+    freq = c.freq;
+    bandwidth = c.width;
+    updateEq();
+    EXPECT_EQ(coefsOf(s), before) << c.what;
+  }
+  EXPECT_EQ(coef(omega), 0.0f);  // the design values still record the last design
+
+  biquad* band = plusFilters[3].load();
+  const auto bandBefore = coefsOf(band);
+  updatePlusEq(2048, 1e6);  // 10^(1e6/40) overflows
+  EXPECT_EQ(coefsOf(band), bandBefore);
+  updatePlusEq(2048, 6.0);
+  EXPECT_NE(coefsOf(band), bandBefore);
+}
+
+TEST_F(EngineTest, AnUnusableFirstDesignLeavesTheMainSectionMissingUntilAUsableOne) {
+  freq = 0.0;
+  enabled = true;
+  prepared44100();
+  EXPECT_EQ(mainFilter.load(), nullptr);
+  EXPECT_EQ(performFilters.load(), &case4);
+  EXPECT_EQ(case2(0.25f), 0.25f);  // a kernel meeting the missing section passes the sample on
+  freq = 2222.0;
+  prepared44100();
+  ASSERT_NE(mainFilter.load(), nullptr);
+  EXPECT_TRUE(isUsableSection(*mainFilter.load()));
+  EXPECT_EQ(performFilters.load(), &case2);
+}
