@@ -6,8 +6,8 @@
 //   pickerView:titleForRow:forComponent:        NSString* (id picker, NSInteger, NSInteger),
 //                                               optional, of the delegate; a row without a
 //                                               title is drawn blank
-// The delegate keeps the title it returns alive until the call returns (the platform's +0
-// result); the picker copies its text at once.
+// A title is the platform's +0 result (autoreleased, or kept by the delegate); the picker copies
+// its text at once.
 //
 // iOS 7 look: black text on the selected row, grey rows fading and shrinking above and below
 // it as on a wheel seen edge on. The wheels do not turn under a finger.

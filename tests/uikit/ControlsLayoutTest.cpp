@@ -1,13 +1,7 @@
 // A layout of the controls loaded as the panel's will be: each property takes whatever order the
 // loader sets them in (by name: a slider's maximum before its minimum, a segment's selection
 // before its titles), and connections and actions land.
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "ControlsTestSupport.h"
-#include "foundation/DeviceRoot.h"
 #include "uikit/UIImageView.h"
 #include "uikit/UINib.h"
 #include "uikit/UIPickerView.h"
@@ -18,8 +12,7 @@
 
 namespace {
 
-const char* kLayout = R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0"><dict><key>class</key><string>UIScrollView</string><key>name</key><string>scroll</string>
+const char* kLayout = R"(<dict><key>class</key><string>UIScrollView</string><key>name</key><string>scroll</string>
   <key>properties</key><dict><key>contentSize</key><string>{640, 206}</string><key>pagingEnabled</key><true/>
     <key>bounces</key><false/><key>scrollEnabled</key><true/><key>showsHorizontalScrollIndicator</key><false/>
     <key>showsVerticalScrollIndicator</key><false/></dict>
@@ -37,8 +30,7 @@ const char* kLayout = R"(<?xml version="1.0" encoding="UTF-8"?>
     <dict><key>class</key><string>UIPickerView</string><key>name</key><string>picker</string>
       <key>connections</key><dict><key>dataSource</key><string>owner</string><key>delegate</key><string>owner</string></dict></dict>
     <dict><key>class</key><string>UIImageView</string><key>properties</key><dict><key>imageFile</key><string>/no.png</string></dict></dict>
-  </array></dict></plist>
-)";
+  </array></dict>)";
 
 template <class T>
 T* named(UIView* root, const std::string& name) {
@@ -47,17 +39,13 @@ T* named(UIView* root, const std::string& name) {
   return nullptr;
 }
 
-TEST(ControlsLayout, EveryControlTakesItsLayoutPropertiesConnectionsAndActions) {
-  char folder[] = "/tmp/tunely-controls-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  DeviceRootSet(folder);
-  std::filesystem::create_directories(DevicePathToHost("/Layouts"));
-  std::ofstream(DevicePathToHost("/Layouts/Controls.plist")) << kLayout;
+using ControlsLayout = controls_test::TouchTest;
+
+TEST_F(ControlsLayout, EveryControlTakesItsLayoutPropertiesConnectionsAndActions) {
+  writeLayout("Controls", kLayout);
   Ref<controls_test::ControlsActionLog> owner = make<controls_test::ControlsActionLog>();
-  Ref<NSBundle> bundle = NSBundle::bundleWithPath("/Layouts");
   std::string error;
-  Ref<UIView> root = UINib::nibWithNibName("Controls", bundle.get())->instantiateWithOwner(owner.get(), error);
-  std::filesystem::remove_all(folder);
+  Ref<UIView> root = UINib::nibWithNibName("Controls", bundle().get())->instantiateWithOwner(owner.get(), error);
   ASSERT_TRUE(root) << error;
 
   auto* scroll = dynamic_cast<UIScrollView*>(root.get());

@@ -20,35 +20,10 @@ void ControlsActionLog::registerMembers(Class cls) {
     class_addMethod(cls, sel_registerName(name), &countCall, "v@:@");
 }
 
-void TouchTest::SetUp() {
-  NSRunLoop::mainRunLoop()->setClock([this] { return now; });
-  window = make<UIWindow>(CGRectMake(0, 0, 320, 480));
-  window->makeKeyAndVisible();
-  log = make<ControlsActionLog>();
-}
-
-void TouchTest::TearDown() { NSRunLoop::mainRunLoop()->setClock(nullptr); }
-
 void TouchTest::drag(CGPoint from, double dx, double dy, int steps) {
   down(from);
   for (int i = 1; i <= steps; ++i) move(CGPointMake(from.x + dx * i / steps, from.y + dy * i / steps));
   up(CGPointMake(from.x + dx, from.y + dy));
-}
-
-CGPoint TouchTest::centreOf(const UIView* view) { return centreOf(view, view->bounds()); }
-
-CGPoint TouchTest::centreOf(const UIView* view, CGRect rect) {
-  return view->convertPointToView(CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)), nullptr);
-}
-
-void TouchTest::listenForValueChanged(UIControl* control, std::function<double(id)> read) {
-  log->read = std::move(read);
-  control->addTarget(log.get(), ControlsActionLog::changedSelector(), UIControlEventValueChanged);
-}
-
-void TouchTest::advance(double seconds) {
-  now += seconds;
-  NSRunLoop::mainRunLoop()->fireDueTimers();
 }
 
 }  // namespace controls_test

@@ -1,23 +1,19 @@
-// What the control tests share: a key window that takes touches as a user gives them, on a
-// run loop clock the test sets, and an object that records the actions controls send it.
+// What the control tests add to the UIKit fixture: touches given as points, drags, and an object
+// that records the actions controls send it and the scroll view messages it answers.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "foundation/NSRunLoop.h"
-#include "uikit/UIApplication.h"
+#include "UIKitFixture.h"
 #include "uikit/UIControl.h"
-#include "uikit/UIWindow.h"
 
 namespace controls_test {
 
 // A target whose `changed:` (v@:@) records a reading of the sender each time it is sent, and a
-// delegate that counts the scroll view messages it answers.
+// delegate that counts the scroll view messages it is sent.
 class ControlsActionLog : public NSObject {
  public:
   static Class runtimeClass();  // "ControlsActionLog"
@@ -30,30 +26,31 @@ class ControlsActionLog : public NSObject {
   size_t count() const { return readings.size(); }
 };
 
-class TouchTest : public ::testing::Test {
+class TouchTest : public UIKitFixture {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
-  UIView* down(CGPoint p) { return UIApplication::sharedApplication()->handleTouch(UITouchPhase::Began, p); }
-  UIView* move(CGPoint p) { return UIApplication::sharedApplication()->handleTouch(UITouchPhase::Moved, p); }
-  UIView* up(CGPoint p) { return UIApplication::sharedApplication()->handleTouch(UITouchPhase::Ended, p); }
-  void tap(CGPoint p) {
-    down(p);
-    up(p);
+  void SetUp() override {
+    UIKitFixture::SetUp();
+    actions = make<ControlsActionLog>();
   }
-  // A drag from `from` by (dx, dy) in `steps` equal moves, lifting at the end.
-  void drag(CGPoint from, double dx, double dy, int steps = 4);
-  // The centre of a view (or of a rectangle in its bounds) in the window's coordinates.
-  static CGPoint centreOf(const UIView* view);
-  static CGPoint centreOf(const UIView* view, CGRect rect);
-  void listenForValueChanged(UIControl* control, std::function<double(id)> read);
-  // Moves the run loop's clock and fires the timers that fell due.
-  void advance(double seconds);
 
-  double now = 100;
-  Ref<UIWindow> window;
-  Ref<ControlsActionLog> log;
+  using UIKitFixture::tap;
+  static UIView* down(CGPoint p) { return touch(UITouchPhase::Began, p.x, p.y); }
+  static UIView* move(CGPoint p) { return touch(UITouchPhase::Moved, p.x, p.y); }
+  static UIView* up(CGPoint p) { return touch(UITouchPhase::Ended, p.x, p.y); }
+  static void tap(CGPoint p) { tap(p.x, p.y); }
+  // A drag from `from` by (dx, dy) in `steps` equal moves, lifting at the end.
+  static void drag(CGPoint from, double dx, double dy, int steps = 4);
+  // The centre of a view (or of a rectangle in its bounds) in the window's coordinates.
+  static CGPoint centreOf(const UIView* view) { return centreOf(view, view->bounds()); }
+  static CGPoint centreOf(const UIView* view, CGRect rect) {
+    return view->convertPointToView(CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)), nullptr);
+  }
+  void listenForValueChanged(UIControl* control, std::function<double(id)> read) {
+    actions->read = std::move(read);
+    control->addTarget(actions.get(), ControlsActionLog::changedSelector(), UIControlEventValueChanged);
+  }
+
+  Ref<ControlsActionLog> actions;
 };
 
 }  // namespace controls_test

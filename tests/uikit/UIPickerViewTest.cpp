@@ -1,14 +1,12 @@
 #include "uikit/UIPickerView.h"
 
-#include <map>
-
 #include "ControlsTestSupport.h"
 #include "foundation/NSString.h"
 
 namespace {
 
-// A data source of wheels with the given row counts, which as a delegate titles rows "c:r" and
-// keeps the strings it hands out alive, as the platform's +0 results require.
+// A data source of wheels with the given row counts, which as a delegate titles rows "c:r"
+// (autoreleased, as the platform's +0 results are).
 class ControlsPickerSource : public NSObject {
  public:
   static Class runtimeClass();
@@ -18,15 +16,12 @@ class ControlsPickerSource : public NSObject {
     class_addMethod(cls, sel_registerName("pickerView:numberOfRowsInComponent:"),
                     +[](id self, SEL, id, NSInteger c) { return static_cast<ControlsPickerSource*>(self)->rows.at(size_t(c)); }, "q@:@q");
     class_addMethod(cls, sel_registerName("pickerView:titleForRow:forComponent:"),
-                    +[](id self, SEL, id, NSInteger row, NSInteger c) -> id {
-                      Ref<NSString>& kept = static_cast<ControlsPickerSource*>(self)->titles[{c, row}];
-                      kept = NSString::stringWithFormat("%ld:%ld", c, row);
-                      return kept.get();
+                    +[](id, SEL, id, NSInteger row, NSInteger c) {
+                      return objc_autorelease(NSString::stringWithFormat("%ld:%ld", c, row).get());
                     },
                     "@@:@qq");
   }
   std::vector<NSInteger> rows{5, 3};
-  std::map<std::pair<NSInteger, NSInteger>, Ref<NSString>> titles;
 };
 OBJC_CLASS_WITH_MEMBERS(ControlsPickerSource, NSObject)
 
@@ -36,7 +31,7 @@ TEST_F(UIPickerViewTest, ReloadAsksTheDataSourceAndTakesTitlesOnlyFromADelegateT
   Ref<UIPickerView> picker = make<UIPickerView>();
   Ref<ControlsPickerSource> source = make<ControlsPickerSource>();
   picker->setDataSource(source.get());
-  picker->setDelegate(log.get());  // answers no title
+  picker->setDelegate(actions.get());  // answers no title
   picker->selectRow(4, 0, false);
   ASSERT_EQ(picker->numberOfComponents(), 2);
   EXPECT_EQ(picker->numberOfRowsInComponent(1), 3);

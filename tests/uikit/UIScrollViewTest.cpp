@@ -14,14 +14,14 @@ class UIScrollViewTest : public TouchTest {
     TouchTest::SetUp();
     scroll = make<UIScrollView>(CGRectMake(0, 100, 320, 200));
     scroll->setContentSize(CGSizeMake(640, 200));
-    scroll->setDelegate(log.get());
+    scroll->setDelegate(actions.get());
     for (int i = 0; i < 2; ++i) {
       Ref<UIView> page = make<UIView>(CGRectMake(320 * i, 0, 320, 200));
       scroll->addSubview(page);
     }
     window->addSubview(scroll);
   }
-  int calls(const char* selector) { return log->delegateCalls[selector]; }
+  int calls(const char* selector) { return actions->delegateCalls[selector]; }
   CGPoint middle() const { return CGPointMake(160, 200); }
   Ref<UIScrollView> scroll;
 };

@@ -27,7 +27,7 @@ TEST_F(UISegmentedControlTest, ATapSelectsItsSegmentAndATapOnTheSelectedOneSends
   EXPECT_EQ(segments->selectedSegmentIndex(), 1);
   tap(segment(1));
   tap(segment(2));
-  EXPECT_EQ(log->readings, (std::vector<double>{1, 2}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{1, 2}));
 }
 
 TEST_F(UISegmentedControlTest, TheSegmentUnderTheLiftingFingerCountsAndLiftingFarAwaySelectsNothing) {
@@ -40,14 +40,14 @@ TEST_F(UISegmentedControlTest, TheSegmentUnderTheLiftingFingerCountsAndLiftingFa
   move(far);
   up(far);
   EXPECT_EQ(segments->selectedSegmentIndex(), 2);
-  EXPECT_EQ(log->readings, (std::vector<double>{2}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{2}));
 }
 
 TEST_F(UISegmentedControlTest, AMomentaryControlReportsEveryTapAndKeepsNoSelection) {
   segments->setMomentary(true);
   tap(segment(0));
   tap(segment(0));
-  EXPECT_EQ(log->readings, (std::vector<double>{0, 0}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{0, 0}));
   EXPECT_EQ(segments->selectedSegmentIndex(), -1);
 }
 
@@ -58,7 +58,7 @@ TEST_F(UISegmentedControlTest, FromCodeTheSelectionSendsNothingAndIgnoresIndices
   segments->setSelectedSegmentIndex(-1);
   segments->setSelectedSegmentIndex(-2);
   EXPECT_EQ(segments->selectedSegmentIndex(), -1);
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ(actions->count(), 0u);
 }
 
 TEST_F(UISegmentedControlTest, EditingSegmentsKeepsTheSelectedOneOrDropsIt) {

@@ -37,7 +37,7 @@ TEST_F(UISliderTest, DraggedPastEitherEndStaysInRangeAndReportsEveryMoveThatChan
   move(CGPointMake(start.x - 500, start.y));       // past the left end
   EXPECT_EQ(slider->value(), -12);
   up(CGPointMake(start.x - 500, start.y));
-  EXPECT_EQ(log->readings, (std::vector<double>{partWay, 12, -12}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{partWay, 12, -12}));
 }
 
 TEST_F(UISliderTest, TheThumbKeepsItsPlaceUnderTheFingerAndANonContinuousSliderReportsOnceOnRelease) {
@@ -50,9 +50,9 @@ TEST_F(UISliderTest, TheThumbKeepsItsPlaceUnderTheFingerAndANonContinuousSliderR
   move(CGPointMake(grab.x + 20, grab.y));
   move(CGPointMake(grab.x + 40, grab.y));
   EXPECT_GT(slider->value(), 0);
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ(actions->count(), 0u);
   up(CGPointMake(grab.x + 40, grab.y));
-  EXPECT_EQ(log->readings, (std::vector<double>{slider->value()}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{slider->value()}));
 }
 
 TEST_F(UISliderTest, OnlyTheThumbStartsADragButItAnswersWellAboveTheSlider) {
@@ -68,14 +68,14 @@ TEST_F(UISliderTest, OnlyTheThumbStartsADragButItAnswersWellAboveTheSlider) {
   move(CGPointMake(above.x + 50, above.y));
   up(CGPointMake(above.x + 50, above.y));
   EXPECT_GT(slider->value(), 0);
-  EXPECT_EQ(log->count(), 1u);
+  EXPECT_EQ(actions->count(), 1u);
 }
 
 TEST_F(UISliderTest, DisabledItSendsNothingAndStaysPut) {
   slider->setEnabled(false);
   drag(thumb(), 80, 0);
   EXPECT_EQ(slider->value(), 0);
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ(actions->count(), 0u);
 }
 
 TEST_F(UISliderTest, SetFromCodeItIsClampedAndSendsNothing) {
@@ -90,7 +90,7 @@ TEST_F(UISliderTest, SetFromCodeItIsClampedAndSendsNothing) {
   slider->setMaximumValue(5);
   EXPECT_EQ(slider->minimumValue(), 5);
   EXPECT_EQ(slider->value(), 5);
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ(actions->count(), 0u);
 }
 
 }  // namespace

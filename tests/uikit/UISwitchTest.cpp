@@ -29,7 +29,7 @@ TEST_F(UISwitchTest, EachTapTogglesItAndSendsValueChangedOnce) {
   tap(centreOf(toggle.get()));
   EXPECT_FALSE(toggle->isOn());
   // The target saw the new state each time.
-  EXPECT_EQ(log->readings, (std::vector<double>{1, 0}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{1, 0}));
 }
 
 TEST_F(UISwitchTest, ADragDecidesByItsDirectionAndReportsOnlyAChange) {
@@ -41,7 +41,7 @@ TEST_F(UISwitchTest, ADragDecidesByItsDirectionAndReportsOnlyAChange) {
   EXPECT_TRUE(toggle->isOn());
   drag(CGPointMake(c.x - 15, c.y), 30, 0);  // towards "on" again: no change, no action
   EXPECT_TRUE(toggle->isOn());
-  EXPECT_EQ(log->readings, (std::vector<double>{1}));
+  EXPECT_EQ(actions->readings, (std::vector<double>{1}));
 }
 
 TEST_F(UISwitchTest, SetFromCodeOrDisabledItSendsNothing) {
@@ -52,7 +52,7 @@ TEST_F(UISwitchTest, SetFromCodeOrDisabledItSendsNothing) {
   toggle->setEnabled(false);
   tap(centreOf(toggle.get()));
   EXPECT_TRUE(toggle->isOn());
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ(actions->count(), 0u);
 }
 
 }  // namespace
