@@ -188,12 +188,15 @@ TEST_F(NavigationBarLayoutTest, LayoutFillsTheNavigationItemOutletAndConnectsIts
   EXPECT_EQ(owner->sender, done);
 }
 
-TEST_F(NavigationBarLayoutTest, ItemsOfTheWrongClassOrUnknownActionsAreRefused) {
+TEST_F(NavigationBarLayoutTest, ItemsOfTheWrongClassUnknownActionsAndOutOfRangeNumbersAreRefused) {
   writeLayout("wrongItem", R"(<dict><key>class</key><string>UIToolbar</string>
     <key>items</key><array><dict><key>class</key><string>UINavigationItem</string></dict></array></dict>)");
   writeLayout("badAction", R"(<dict><key>class</key><string>UIToolbar</string>
     <key>items</key><array><dict><key>class</key><string>UIBarButtonItem</string>
     <key>actions</key><dict><key>action</key><string>explode:</string></dict></dict></array></dict>)");
+  writeLayout("hugeTag", R"(<dict><key>class</key><string>UIToolbar</string>
+    <key>items</key><array><dict><key>class</key><string>UIBarButtonItem</string>
+    <key>properties</key><dict><key>tag</key><real>1e300</real></dict></dict></array></dict>)");
   Ref<NSBundle> bundle = NSBundle::bundleWithPath("/Layouts");
   Ref<NavigationOwner> owner = make<NavigationOwner>();
   std::string error;
@@ -201,6 +204,9 @@ TEST_F(NavigationBarLayoutTest, ItemsOfTheWrongClassOrUnknownActionsAreRefused) 
   EXPECT_EQ(error, "wrongItem: items: expected objects of class UIBarButtonItem");
   EXPECT_FALSE(UINib::nibWithNibName("badAction", bundle.get())->instantiateWithOwner(owner.get(), error));
   EXPECT_EQ(error, "badAction: items[0].actions.action: the owner (NavigationOwner) has no action explode:");
+  // A number an integer property cannot hold is no number for it.
+  EXPECT_FALSE(UINib::nibWithNibName("hugeTag", bundle.get())->instantiateWithOwner(owner.get(), error));
+  EXPECT_EQ(error, "hugeTag: items[0].tag: expected a number");
 }
 
 }  // namespace bars_navigation_test
