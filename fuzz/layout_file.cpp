@@ -77,6 +77,8 @@ OBJC_CLASS_WITH_MEMBERS(FuzzLayoutOwner, UIViewController)
 // Fontconfig keeps its caches behind offsets instead of pointers, which the leak checker takes
 // for leaks; they belong to the font configuration that lives as long as the process.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// The run's closing lines stay the fuzzer's own summary.
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/tunely-fuzz-layout-XXXXXX";
