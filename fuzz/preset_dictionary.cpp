@@ -45,12 +45,15 @@ Ref<NSDictionary> xmlRoundTrip(const NSDictionary* dict) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Ref<NSDictionary> dict = NSDictionary::dictionaryWithContentsOfData(NSData::dataWithBytes(data, size));
+  Ref<NSData> bytes = NSData::dataWithBytes(data, size);
+  Ref<NSDictionary> dict = NSDictionary::dictionaryWithContentsOfData(bytes);
 
   Ref<EQPreset> first = EQPreset::presetForDict(dict);
   checkRanges(first);
-  Ref<EQPreset> second = EQPreset::presetForDict(first->returnSettings());
-  Ref<EQPreset> third = EQPreset::presetForDict(second->returnSettings());
+  Ref<NSDictionary> firstSettings = first->returnSettings();
+  Ref<EQPreset> second = EQPreset::presetForDict(firstSettings);
+  Ref<NSDictionary> secondSettings = second->returnSettings();
+  Ref<EQPreset> third = EQPreset::presetForDict(secondSettings);
   checkRanges(second);
   require(sameValues(second, third));
 

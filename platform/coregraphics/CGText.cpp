@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 #include <pango/pangofc-fontmap.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -46,6 +47,13 @@ PangoContext* textContext() {
   return context;
 }
 
+// A length in points as pango's integer units. Lengths beyond any screen (a layout may give a
+// label a width of 1e300) are held to one that still fits an int.
+int pangoUnits(CGFloat points) {
+  constexpr double kLongest = 1e5;
+  return int(std::clamp(std::isnan(points) ? 0.0 : points, -kLongest, kLongest) * PANGO_SCALE);
+}
+
 // A layout of the text; the caller unrefs it.
 PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat width,
                         CGLineBreak lineBreak, int maxLines, CGFloat height) {
@@ -53,11 +61,12 @@ PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat
   PangoFontDescription* desc = pango_font_description_new();
   pango_font_description_set_family(desc, "DejaVu Sans");
   pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_absolute_size(desc, font.size * PANGO_SCALE);
+  // Sizes beyond any screen make cairo fail (and leak) in its font cache; text that large cannot show.
+  pango_font_description_set_absolute_size(desc, std::isnan(font.size) ? 0.0 : std::clamp(font.size, 0.0, 1000.0) * PANGO_SCALE);
   pango_layout_set_font_description(layout, desc);
   pango_font_description_free(desc);
   pango_layout_set_text(layout, text.c_str(), int(text.size()));
-  if (width > 0) pango_layout_set_width(layout, int(width * PANGO_SCALE));
+  if (width > 0) pango_layout_set_width(layout, pangoUnits(width));
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
   switch (lineBreak) {
@@ -69,7 +78,7 @@ PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat
   }
   if (width > 0) pango_layout_set_ellipsize(layout, ellipsize);
   if (maxLines > 0) pango_layout_set_height(layout, -maxLines);
-  else if (height > 0 && ellipsize != PANGO_ELLIPSIZE_NONE) pango_layout_set_height(layout, int(height * PANGO_SCALE));
+  else if (height > 0 && ellipsize != PANGO_ELLIPSIZE_NONE) pango_layout_set_height(layout, pangoUnits(height));
   return layout;
 }
 

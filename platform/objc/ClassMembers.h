@@ -15,7 +15,9 @@
 // bar button item's "action"): the layout connects it to a selector of its owner.
 #pragma once
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <type_traits>
 #include <typeinfo>
@@ -47,10 +49,28 @@ std::string typeName() {
 template <class V>
 struct Property;
 
+// Numbers of every arithmetic type go through double.
+bool numberFrom(const NSObject* value, double& out);
+
+// Defined in the class: clang does not accept an out-of-line member of a constrained partial
+// specialisation. A number the type cannot hold (1e300 for an integer) is no number of it.
 template <class V>
   requires(std::is_arithmetic_v<V> && !std::is_same_v<V, bool>)
 struct Property<V> {
-  static bool from(const NSObject* value, V& out);
+  static bool from(const NSObject* value, V& out) {
+    double number = 0;
+    if (!numberFrom(value, number)) return false;
+    if constexpr (std::is_integral_v<V>) {
+      // The type's range as doubles: its lowest value, and one past its highest (2^digits).
+      if (!(number >= double(std::numeric_limits<V>::lowest()) &&
+            number < std::ldexp(1.0, std::numeric_limits<V>::digits)))
+        return false;
+    } else if (std::abs(number) > double(std::numeric_limits<V>::max())) {
+      return false;
+    }
+    out = static_cast<V>(number);
+    return true;
+  }
   static const char* expected() { return "a number"; }
 };
 template <>
@@ -72,16 +92,6 @@ struct Property<std::vector<std::string>> {
 // The objects of an NSArray (none for anything else).
 std::vector<NSObject*> objectsOf(const NSObject* list);
 
-// Numbers of every arithmetic type go through double.
-bool numberFrom(const NSObject* value, double& out);
-template <class V>
-  requires(std::is_arithmetic_v<V> && !std::is_same_v<V, bool>)
-bool Property<V>::from(const NSObject* value, V& out) {
-  double number = 0;
-  if (!numberFrom(value, number)) return false;
-  out = static_cast<V>(number);
-  return true;
-}
 
 // What a converted value is kept in until the setter takes it: the value itself, or a strong
 // reference for an object made by the conversion.

@@ -28,8 +28,9 @@ void UIControl::registerMembers(Class cls) {
       {"editingDidEnd", UIControlEventEditingDidEnd},
       {"editingDidEndOnExit", UIControlEventEditingDidEndOnExit},
   };
-  for (const auto& [name, event] : events) {
-    objc_detail::addEvent(cls, name, [event](id self, id target, SEL action) {
+  for (const auto& entry : events) {
+    const UIControlEvents event = entry.second;  // a structured binding cannot be captured by clang 14
+    objc_detail::addEvent(cls, entry.first, [event](id self, id target, SEL action) {
       if (auto* control = dynamic_cast<UIControl*>(self)) control->addTarget(target, action, event);
     });
   }

@@ -80,7 +80,10 @@ void UILabel::drawText(CGContext& ctx, const std::string& text, CGRect rect, UIF
   // As many lines as fit when the count is open.
   const double lineHeight = font->lineHeight();
   int maxLines = int(lines);
-  if (maxLines == 0) maxLines = std::max(1, int(rect.size.height / lineHeight));
+  if (maxLines == 0) {
+    const double fit = rect.size.height / lineHeight;  // NaN or huge for degenerate geometry
+    maxLines = fit >= 1 ? int(std::min(fit, 10000.0)) : 1;
+  }
   const CGSize used = CGTextMeasure(text, font->spec(), rect.size.width, lineBreak, maxLines);
   const double top = rect.origin.y + std::max(0.0, (rect.size.height - used.height) / 2);
   ctx.setFillColor(color ? color->cgColor() : CGColor{0, 0, 0, 1});
