@@ -17,7 +17,7 @@ constexpr double kTitlePadding = 14;
 constexpr double kButtonFontSize = 20;
 constexpr double kTitleFontSize = 13;
 constexpr double kPresentDuration = 0.3;
-const CGColor kGroupColor{1, 1, 1, 0.97};
+const CGColor kGroupColor{0.98, 0.98, 0.98, 1};  // opaque: unblurred text showing through reads as a fault
 const CGColor kSeparatorColor{0.8, 0.8, 0.82, 1};
 const CGColor kTitleColor{0.56, 0.56, 0.58, 1};
 UIColor* destructiveRed() {

@@ -44,7 +44,7 @@ constexpr double kButtonHeight = 44;
 constexpr double kPresentDuration = 0.2;
 const CGFontSpec kTitleFont{17, true};
 const CGFontSpec kMessageFont{13, false};
-const CGColor kBoxColor{1, 1, 1, 0.97};
+const CGColor kBoxColor{0.98, 0.98, 0.98, 1};  // opaque: unblurred text showing through reads as a fault
 const CGColor kSeparatorColor{0.8, 0.8, 0.82, 1};
 UIColor* dimmingColor() {
   static UIColor* c = UIColor::colorWithWhite(0, 0.4).detach();
@@ -53,6 +53,32 @@ UIColor* dimmingColor() {
 SEL buttonTappedSelector() {
   static SEL s = sel_registerName("_alertViewButtonTapped:");
   return s;
+}
+
+bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+std::string trimmedRight(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r' || s.back() == '\t')) s.pop_back();
+  return s;
+}
+
+// The text as it fits `room` points of height at `width`: whole, or cut after the last word that
+// still fits and ended with an ellipsis, so a reader sees that something is missing.
+std::string fitText(const std::string& text, double width, double room) {
+  auto height = [&](const std::string& s) { return CGTextMeasure(s, kMessageFont, width, CGLineBreak::WordWrap, 0).height; };
+  if (height(text) <= room) return text;
+  const std::string ellipsis = "\u2026";
+  size_t fits = 0, fails = text.size();
+  while (fails - fits > 1) {
+    size_t mid = fits + (fails - fits) / 2;
+    while (mid > fits && isContinuationByte(text[mid])) --mid;
+    if (mid == fits) break;
+    if (height(trimmedRight(text.substr(0, mid)) + ellipsis) <= room) fits = mid;
+    else fails = mid;
+  }
+  std::string cut = text.substr(0, fits);
+  if (size_t space = cut.find_last_of(" \n"); space != std::string::npos && space > 0) cut.erase(space);
+  return trimmedRight(cut) + ellipsis;
 }
 
 }  // namespace
@@ -116,13 +142,13 @@ UIAlertView::Layout UIAlertView::layoutWithin(double maxHeight) const {
   const double buttonsHeight = count == 0 ? 0 : (layout.sideBySide ? 1 : double(count)) * kButtonHeight;
   if (!message.empty()) {
     if (!title.empty()) y += kTitleGap;
-    CGSize size = CGTextMeasure(message, kMessageFont, textWidth, CGLineBreak::WordWrap, 0);
-    const double room = maxHeight - y - kBottomPadding - buttonsHeight;
-    if (maxHeight > 0 && size.height > room) {
-      const double lineHeight = CGTextMeasure("Ag", kMessageFont, 0, CGLineBreak::Clip, 1).height;
-      layout.messageLines = std::max(1, int(std::floor(room / lineHeight)));
-      size = CGTextMeasure(message, kMessageFont, textWidth, CGLineBreak::TruncateTail, layout.messageLines);
+    const double room = maxHeight > 0 ? maxHeight - y - kBottomPadding - buttonsHeight : 0;
+    if (room > 0 && fittedFor_ != room) {
+      fittedMessage_ = fitText(message, textWidth, room);
+      fittedFor_ = room;
     }
+    layout.messageText = room > 0 ? fittedMessage_ : message;
+    const CGSize size = CGTextMeasure(layout.messageText, kMessageFont, textWidth, CGLineBreak::WordWrap, 0);
     layout.message = CGRectMake(kSidePadding, y, textWidth, size.height);
     y += size.height;
   }
@@ -198,13 +224,7 @@ void UIAlertView::drawRect(CGContext& ctx, CGRect) {
   ctx.setFillColor(CGColor{0, 0, 0, 1});
   if (title_ && !title_->string().empty())
     ctx.drawText(title_->string(), layout.title, kTitleFont, CGTextAlignment::Center, CGLineBreak::WordWrap, 0);
-  if (message_ && !message_->string().empty()) {
-    if (layout.messageLines > 0)
-      ctx.drawText(message_->string(), layout.message, kMessageFont, CGTextAlignment::Center, CGLineBreak::TruncateTail,
-                   layout.messageLines);
-    else
-      ctx.drawText(message_->string(), layout.message, kMessageFont, CGTextAlignment::Center, CGLineBreak::WordWrap, 0);
-  }
+  ctx.drawText(layout.messageText, layout.message, kMessageFont, CGTextAlignment::Center, CGLineBreak::WordWrap, 0);
   // Hairlines: above the buttons, between stacked rows, and between two buttons side by side.
   if (buttons_.empty()) return;
   const double hairline = 1.0 / ctx.scale();

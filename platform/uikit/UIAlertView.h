@@ -57,7 +57,7 @@ class UIAlertView : public UIView {
   struct Layout {
     CGSize size{};
     CGRect title{}, message{};
-    int messageLines = 0;  // 0: the whole message
+    std::string messageText;  // the message, or as much of it as fits, ending in an ellipsis
     double buttonsTop = 0;
     bool sideBySide = false;
     std::vector<CGRect> buttonFrames;  // by index
@@ -74,6 +74,8 @@ class UIAlertView : public UIView {
   std::vector<Ref<NSString>> buttons_;
   bool visible_ = false;
   double maxHeight_ = 0;  // the room the alert had when it went on screen
+  mutable std::string fittedMessage_;  // the message cut to the room it had last
+  mutable double fittedFor_ = -1;
   std::vector<Ref<UIButton>> buttonViews_;
   Ref<UIView> dimmingView_;
 };
