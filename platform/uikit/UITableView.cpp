@@ -77,7 +77,9 @@ void UITableView::reloadData() {
 
   rowCount_ = 0;
   Ref<NSObject> source = dataSource_.lock();
-  if (source && numberOfSections() > 0)
+  // A data source lacking a required answer shows nothing rather than failing.
+  if (source && source->respondsToSelector(sel("tableView:numberOfRowsInSection:")) &&
+      source->respondsToSelector(sel("tableView:cellForRowAtIndexPath:")) && numberOfSections() > 0)
     rowCount_ = std::max<NSInteger>(0, msgSend<NSInteger, UITableView*, NSInteger>(
                                            source.get(), sel("tableView:numberOfRowsInSection:"), this, 0));
   setContentOffsetY(contentOffsetY());  // the content may have become shorter
