@@ -87,13 +87,14 @@ void UITableView::reloadData() {
   setNeedsDisplay();
 }
 
-Ref<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
+UITableViewCell* UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
   auto it = reusePool_.find(identifier);
   if (it == reusePool_.end() || it->second.empty()) return nullptr;
   Ref<UITableViewCell> cell = it->second.back();
   it->second.pop_back();
   cell->prepareForReuse();
-  return cell;
+  objc_autorelease(cell.get());
+  return cell.get();
 }
 
 void UITableView::recycle(NSInteger row) {
@@ -105,14 +106,13 @@ void UITableView::recycle(NSInteger row) {
   if (!cell->reuseIdentifier().empty()) reusePool_[cell->reuseIdentifier()].push_back(cell);
 }
 
-// The data source hands over its reference to the cell (see the header).
+// The data source answers the cell autoreleased; the table keeps it from here on.
 Ref<UITableViewCell> UITableView::cellFromDataSource(NSInteger row) {
   Ref<NSObject> source = dataSource_.lock();
   if (!source) return nullptr;
   Ref<NSIndexPath> path = NSIndexPath::indexPathForRow(row, 0);
-  Ref<NSObject> answer = Ref<NSObject>::adopt(
-      msgSend<id>(source.get(), sel("tableView:cellForRowAtIndexPath:"), this, path.get()));
-  auto* cell = dynamic_cast<UITableViewCell*>(answer.get());
+  id answer = msgSend<id>(source.get(), sel("tableView:cellForRowAtIndexPath:"), this, path.get());
+  auto* cell = dynamic_cast<UITableViewCell*>(answer);
   if (cell == nullptr)
     std::fprintf(stderr, "UITableView: the data source answered no cell for row %ld\n", long(row));
   return Ref<UITableViewCell>(cell);

@@ -12,14 +12,13 @@
 //                tableView:didUnhighlightRowAtIndexPath:  void(id, SEL, id, id)       optional
 //                tableView:didSelectRowAtIndexPath:       void(id, SEL, id, id)       optional
 //
-// Only section 0 is shown (the data source is asked for it by that number). Without autorelease
-// pools, tableView:cellForRowAtIndexPath: hands the table a reference it owns: the data source
-// answers the cell retained, and the table takes that reference over:
+// Only section 0 is shown (the data source is asked for it by that number). As on the platform,
+// tableView:cellForRowAtIndexPath: answers the cell autoreleased, and the table retains it:
 //
-//   Ref<UITableViewCell> cell = table->dequeueReusableCellWithIdentifier("row");
+//   Ref<UITableViewCell> cell(table->dequeueReusableCellWithIdentifier("row"));
 //   if (!cell) cell = make<UITableViewCell>(UITableViewCellStyle::Default, "row");
 //   cell->textLabel()->setText(...);
-//   return cell.detach();
+//   return objc_autorelease(cell.get());
 //
 // Touches follow the phone: a touch on a row does not highlight it at once but after a short
 // hold (0.15 s of the run loop's clock), or at the lift for a quick tap. When the highlight ends
@@ -65,8 +64,8 @@ class UITableView : public UITableViewSuperclass {
   // Asks the data source anew for everything: the number of rows and every visible cell (the
   // cells shown before go to the reuse pool first). No row animation; the selection is cleared.
   void reloadData();
-  // A cell of that identifier from the reuse pool, or nil.
-  Ref<UITableViewCell> dequeueReusableCellWithIdentifier(const std::string& identifier);
+  // A cell of that identifier from the reuse pool (autoreleased), or nil.
+  UITableViewCell* dequeueReusableCellWithIdentifier(const std::string& identifier);
 
   NSInteger numberOfSections() const;
   NSInteger numberOfRowsInSection(NSInteger section) const;

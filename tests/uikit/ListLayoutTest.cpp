@@ -1,19 +1,12 @@
 // The list widgets as a layout file makes them: their properties and outlets by name.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include "foundation/DeviceRoot.h"
+#include "UIKitFixture.h"
 #include "uikit/UINib.h"
 #include "uikit/UITableView.h"
 #include "uikit/UITextField.h"
 
 namespace {
 
-const char* kLayout = R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0"><dict>
+const char* kLayout = R"(<dict>
   <key>class</key><string>UIView</string>
   <key>frame</key><string>{{0, 0}, {320, 568}}</string>
   <key>subviews</key><array>
@@ -40,24 +33,16 @@ const char* kLayout = R"(<?xml version="1.0" encoding="UTF-8"?>
       </dict>
     </dict>
   </array>
-</dict></plist>
-)";
+</dict>)";
 
-TEST(ListLayout, ALayoutSetsTheFieldAndTableAndConnectsTheirDelegatesToTheOwner) {
-  char pattern[] = "/tmp/tunely-lists-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string saved = DeviceRootGet();
-  DeviceRootSet(pattern);
-  std::filesystem::create_directories(DevicePathToHost("/Layouts"));
-  std::ofstream(DevicePathToHost("/Layouts/Lists.plist")) << kLayout;
+using ListLayout = UIKitFixture;
 
+TEST_F(ListLayout, ALayoutSetsTheFieldAndTableAndConnectsTheirDelegatesToTheOwner) {
+  writeLayout("Lists", kLayout);
   Ref<NSObject> owner = objc_make<NSObject>(objc_rootClass());
   std::string error;
-  Ref<NSBundle> bundle = NSBundle::bundleWithPath("/Layouts");
-  Ref<UINib> nib = UINib::nibWithNibName("Lists", bundle.get());
+  Ref<UINib> nib = UINib::nibWithNibName("Lists", bundle().get());
   Ref<UIView> root = nib->instantiateWithOwner(owner.get(), error);
-  DeviceRootSet(saved);
-  std::filesystem::remove_all(pattern);
   ASSERT_TRUE(root) << error;
 
   auto* field = dynamic_cast<UITextField*>(root->allSubviews().at(0).get());

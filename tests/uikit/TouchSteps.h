@@ -1,29 +1,17 @@
-// What the UIKit tests share: a run-loop clock they move by hand, touches delivered through the
-// application as a finger would make them, and finding a button on screen by its title.
+// Touches at points of the key window, delivered through the application as a finger makes
+// them, and finding a button on screen by its title as a script does.
 #pragma once
 
 #include <string>
 
-#include "foundation/NSRunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIView.h"
 
-// The main run loop's clock, held still until advanced; the timers due by then fire.
-struct ManualClock {
-  double now = 1000;
-  ManualClock() { NSRunLoop::mainRunLoop()->setClock([this] { return now; }); }
-  ~ManualClock() { NSRunLoop::mainRunLoop()->setClock(nullptr); }
-  void advance(double seconds) {
-    now += seconds;
-    NSRunLoop::mainRunLoop()->fireDueTimers();
-  }
-};
-
 inline void touchDown(CGPoint p) { UIApplication::sharedApplication()->handleTouch(UITouchPhase::Began, p); }
 inline void touchMove(CGPoint p) { UIApplication::sharedApplication()->handleTouch(UITouchPhase::Moved, p); }
 inline void touchUp(CGPoint p) { UIApplication::sharedApplication()->handleTouch(UITouchPhase::Ended, p); }
-inline void tap(CGPoint p) {
+inline void tapAt(CGPoint p) {
   touchDown(p);
   touchUp(p);
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TouchSteps.h"
-#include "uikit/UIWindow.h"
+#include "UIKitFixture.h"
 
 namespace {
 
@@ -71,11 +71,10 @@ TEST(UIActionSheet, IndicesPutTheDestructiveButtonFirstTheOthersInOrderAndCancel
   }
 }
 
-class SheetOnScreen : public ::testing::Test {
+class SheetOnScreen : public UIKitFixture {
  protected:
   void SetUp() override {
-    window = make<UIWindow>(CGRectMake(0, 0, 320, 568));
-    window->makeKeyAndVisible();
+    UIKitFixture::SetUp();
     panel = make<UIView>(CGRectMake(0, 20, 320, 548));
     window->addSubview(panel);
     delegate = objc_make<SheetDelegate>(SheetDelegate::cls());
@@ -84,8 +83,6 @@ class SheetOnScreen : public ::testing::Test {
     SheetDelegate::calls = 0;
   }
 
-  ManualClock clock;
-  Ref<UIWindow> window;
   Ref<UIView> panel;
   Ref<SheetDelegate> delegate;
   Ref<UIActionSheet> sheet;
@@ -97,14 +94,14 @@ TEST_F(SheetOnScreen, ATapOnAButtonDismissesTheSheetAndThenTellsTheDelegateItsIn
   EXPECT_EQ(window->allSubviews().size(), 3u) << "the panel, the dimming and the sheet";
   EXPECT_DOUBLE_EQ(CGRectGetMaxY(sheet->frame()), 568);
 
-  tap(CGPointMake(160, 100));  // the dimmed area: nothing happens on a phone
+  tapAt(CGPointMake(160, 100));  // the dimmed area: nothing happens on a phone
   EXPECT_TRUE(sheet->isVisible());
   EXPECT_EQ(SheetDelegate::calls, 0);
 
   // Tapped at once, while the sheet still slides up: the button is hit where it ends up.
   UIButton* save = findButton(window.get(), "Save");
   ASSERT_NE(save, nullptr);
-  tap(centreInWindow(save));
+  tapAt(centreInWindow(save));
   EXPECT_FALSE(sheet->isVisible());
   EXPECT_EQ(delegate->clicked, 2);
   EXPECT_TRUE(delegate->sheetGoneWhenTold);
@@ -137,7 +134,7 @@ TEST_F(SheetOnScreen, ADelegateThatWentAwayIsNotCalled) {
   EXPECT_EQ(sheet->delegate(), nullptr);
   UIButton* cancel = findButton(window.get(), "Cancel");
   ASSERT_NE(cancel, nullptr);
-  tap(centreInWindow(cancel));
+  tapAt(centreInWindow(cancel));
   EXPECT_FALSE(sheet->isVisible());
   EXPECT_EQ(SheetDelegate::calls, 0);
 }

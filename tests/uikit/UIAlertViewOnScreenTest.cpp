@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "TouchSteps.h"
+#include "UIKitFixture.h"
 #include "uikit/UIAlertView.h"
-#include "uikit/UIWindow.h"
 
 namespace {
 
@@ -29,15 +29,17 @@ struct AlertDelegate : NSObject {
 
 Ref<NSString> str(const std::string& s) { return NSString::stringWithString(s); }
 
-class AlertOnScreen : public ::testing::Test {
+class AlertOnScreen : public UIKitFixture {
  protected:
   void SetUp() override {
+    UIKitFixture::SetUp();
     UIAlertViewClearShownAlerts();
-    window = make<UIWindow>(CGRectMake(0, 0, 320, 568));
-    window->makeKeyAndVisible();
     delegate = objc_make<AlertDelegate>(AlertDelegate::cls());
   }
-  void TearDown() override { UIAlertViewClearShownAlerts(); }
+  void TearDown() override {
+    UIAlertViewClearShownAlerts();
+    UIKitFixture::TearDown();
+  }
 
   // Paragraphs of about a hundred and sixty characters, separated by empty lines.
   static std::string paragraphs(int count) {
@@ -51,8 +53,6 @@ class AlertOnScreen : public ::testing::Test {
     return text;
   }
 
-  ManualClock clock;
-  Ref<UIWindow> window;
   Ref<AlertDelegate> delegate;
 };
 
@@ -68,7 +68,7 @@ TEST_F(AlertOnScreen, ATapOnAButtonTakesTheAlertAwayAndThenTellsTheDelegate) {
   EXPECT_LT(cancel->frame().origin.x, replace->frame().origin.x) << "two buttons side by side, cancel left";
   EXPECT_DOUBLE_EQ(cancel->frame().origin.y, replace->frame().origin.y);
 
-  tap(centreInWindow(replace));
+  tapAt(centreInWindow(replace));
   EXPECT_FALSE(alert->isVisible());
   EXPECT_EQ(delegate->log, std::vector<std::string>{"clicked 1"});
   EXPECT_TRUE(delegate->alertGoneWhenTold);

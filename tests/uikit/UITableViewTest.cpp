@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TouchSteps.h"
-#include "uikit/UIWindow.h"
+#include "UIKitFixture.h"
 
 namespace {
 
@@ -31,13 +31,13 @@ struct ListSource : NSObject {
   }
   static id cellForRow(id self, SEL, id tableView, id indexPath) {
     auto* table = static_cast<UITableView*>(tableView);
-    Ref<UITableViewCell> cell = table->dequeueReusableCellWithIdentifier("row");
+    Ref<UITableViewCell> cell(table->dequeueReusableCellWithIdentifier("row"));
     if (!cell) {
       cell = make<UITableViewCell>(UITableViewCellStyle::Default, "row");
       ++of(self)->cellsMade;
     }
     cell->textLabel()->setText(of(self)->rows.at(size_t(static_cast<NSIndexPath*>(indexPath)->row())));
-    return cell.detach();
+    return objc_autorelease(cell.get());
   }
   static bool canEdit(id self, SEL, id, id) { return of(self)->editable; }
   static void commit(id self, SEL, id tableView, NSInteger style, id indexPath) {
@@ -67,11 +67,10 @@ struct ListSource : NSObject {
   }
 };
 
-class TableTouches : public ::testing::Test {
+class TableTouches : public UIKitFixture {
  protected:
   void SetUp() override {
-    window = make<UIWindow>(CGRectMake(0, 0, 320, 480));
-    window->makeKeyAndVisible();
+    UIKitFixture::SetUp();
     table = make<UITableView>(CGRectMake(0, 20, 320, 300));
     window->addSubview(table);
     source = objc_make<ListSource>(ListSource::cls());
@@ -79,6 +78,7 @@ class TableTouches : public ::testing::Test {
     table->setDataSource(source.get());
     table->setDelegate(source.get());
     window->layoutIfNeeded();
+    objc_autoreleasePoolDrain();  // the table alone keeps the cells now
   }
 
   // The centre of a row, in the window.
@@ -94,14 +94,12 @@ class TableTouches : public ::testing::Test {
   }
   void swipeLeft(NSInteger r) {
     touchDown(row(r, 280));
-    clock.advance(0.02);
+    advance(0.02);
     touchMove(row(r, 240));
     touchMove(row(r, 190));
     touchUp(row(r, 180));
   }
 
-  ManualClock clock;
-  Ref<UIWindow> window;
   Ref<UITableView> table;
   Ref<ListSource> source;
 };
@@ -121,9 +119,9 @@ TEST_F(TableTouches, AQuickTapHighlightsAtTheLiftThenUnhighlightsAndSelectsThatR
 
 TEST_F(TableTouches, AHeldTouchHighlightsAfterTheDelayAndMovingOffUnhighlightsWithoutSelecting) {
   touchDown(row(1));
-  clock.advance(0.1);
+  advance(0.1);
   EXPECT_TRUE(source->log.empty());
-  clock.advance(0.06);
+  advance(0.06);
   EXPECT_EQ(source->log, std::vector<std::string>{"highlight 0:1"});
   EXPECT_TRUE(cellAt(1)->isHighlighted());
   touchMove(CGPointMake(160, row(1).y + 30));
@@ -140,10 +138,10 @@ TEST_F(TableTouches, ASwipeRevealsDeleteWhoseTapCommitsStyleOneForThatRowAndTheR
   EXPECT_FALSE(del->isHidden());
   EXPECT_EQ(del->currentTitle(), "Delete");
   EXPECT_EQ(source->rows.size(), 5u) << "the table never removes a row itself";
-  clock.advance(1);  // the reveal animation is over; nothing else happens meanwhile
+  advance(1);  // the reveal animation is over; nothing else happens meanwhile
   EXPECT_TRUE(source->log.empty());
 
-  tap(centreInWindow(del));
+  tapAt(centreInWindow(del));
   EXPECT_EQ(source->log, std::vector<std::string>{"commit 1 0:3"});
   EXPECT_EQ(table->numberOfRowsInSection(0), 4);
   EXPECT_EQ(table->visibleCells().size(), 4u);
@@ -155,7 +153,7 @@ TEST_F(TableTouches, ASwipeRevealsDeleteWhoseTapCommitsStyleOneForThatRowAndTheR
 TEST_F(TableTouches, ATapElsewhereHidesDeleteWithoutDeletingAndARowThatCannotBeEditedShowsNone) {
   swipeLeft(0);
   ASSERT_TRUE(cellAt(0)->showingDeleteConfirmation());
-  tap(row(2));
+  tapAt(row(2));
   EXPECT_FALSE(cellAt(0)->showingDeleteConfirmation());
   EXPECT_TRUE(cellAt(0)->deleteConfirmationButton()->isHidden());
   EXPECT_TRUE(source->log.empty()) << "the tap that hides the button selects nothing";
@@ -177,7 +175,7 @@ TEST_F(TableTouches, CellsComeBackFromTheReusePoolOnReloadAndWhileScrolling) {
   EXPECT_EQ(textOfRow(1), "Two");
   // Three of the five cells are left in the pool, none of them on screen.
   for (int i = 0; i < 3; ++i) {
-    Ref<UITableViewCell> spare = table->dequeueReusableCellWithIdentifier("row");
+    Ref<UITableViewCell> spare(table->dequeueReusableCellWithIdentifier("row"));
     ASSERT_TRUE(spare);
     EXPECT_NE(std::find(before.begin(), before.end(), spare.get()), before.end());
     EXPECT_EQ(spare->superview(), nullptr);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TouchSteps.h"
-#include "uikit/UIWindow.h"
+#include "UIKitFixture.h"
 
 namespace {
 
@@ -42,11 +42,10 @@ struct FieldWatcher : NSObject {
   }
 };
 
-class FieldTyping : public ::testing::Test {
+class FieldTyping : public UIKitFixture {
  protected:
   void SetUp() override {
-    window = make<UIWindow>(CGRectMake(0, 0, 320, 480));
-    window->makeKeyAndVisible();
+    UIKitFixture::SetUp();
     field = make<UITextField>(CGRectMake(20, 100, 280, 30));
     field->setBorderStyle(UITextBorderStyle::RoundedRect);
     window->addSubview(field);
@@ -57,9 +56,11 @@ class FieldTyping : public ::testing::Test {
     field->addTarget(watcher.get(), sel_registerName("ended:"), UIControlEventEditingDidEnd);
     field->addTarget(watcher.get(), sel_registerName("endedOnExit:"), UIControlEventEditingDidEndOnExit);
   }
-  void TearDown() override { UIApplication::sharedApplication()->setFirstResponder(nullptr); }
+  void TearDown() override {
+    UIApplication::sharedApplication()->setFirstResponder(nullptr);
+    UIKitFixture::TearDown();
+  }
 
-  Ref<UIWindow> window;
   Ref<UITextField> field;
   Ref<FieldWatcher> watcher;
 };
@@ -67,7 +68,7 @@ class FieldTyping : public ::testing::Test {
 TEST_F(FieldTyping, KeysReachTheFieldOnlyAfterATapAndBackspaceRemovesAWholeCharacter) {
   UIApplication* app = UIApplication::sharedApplication();
   EXPECT_FALSE(app->handleKeyText("x"));
-  tap(CGPointMake(160, 115));
+  tapAt(CGPointMake(160, 115));
   EXPECT_TRUE(field->isFirstResponder());
   EXPECT_TRUE(app->handleKeyText("Bass"));
   EXPECT_TRUE(app->handleKeyText("é"));
