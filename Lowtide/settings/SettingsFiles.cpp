@@ -15,7 +15,7 @@ void showSaveFailureAlert(NSString* error, unsigned long size) {
   auto alert = make<UIAlertView>(
       NSString::stringWithUTF8String("Fatal Error - Tunely"),
       NSString::stringWithFormat("I could not save to preset file.\nError: %@\nsize: %lu", error, size),
-      nullptr, NSString::stringWithUTF8String("OK"));
+      nil, NSString::stringWithUTF8String("OK"));
   alert->show();
 }
 

@@ -4,25 +4,35 @@
 
 namespace {
 
-struct RecordingDelegate : UIAlertViewDelegate {
-  void alertViewClickedButtonAtIndex(UIAlertView* alert, long index) override {
-    clicked = alert;
-    button = index;
-  }
+// A delegate as the system's objects are: a runtime method by the platform's selector.
+struct RecordingDelegate : NSObject {
   UIAlertView* clicked = nullptr;
   long button = -2;
+  static void clickedButton(id self, SEL, id alert, NSInteger index) {
+    auto* me = static_cast<RecordingDelegate*>(self);
+    me->clicked = static_cast<UIAlertView*>(alert);
+    me->button = index;
+  }
+  static Class cls() {
+    static Class c = [] {
+      Class k = objc_registerClass("AlertRecordingDelegate", objc_rootClass());
+      class_addMethod(k, sel_registerName("alertView:clickedButtonAtIndex:"), &clickedButton, "v@:@q");
+      return k;
+    }();
+    return c;
+  }
 };
 
 Ref<NSString> str(const char* s) { return NSString::stringWithUTF8String(s); }
 
 TEST(UIAlertView, ShowRecordsTheAlertUntilClearedAndDismissTellsTheDelegate) {
   UIAlertViewClearShownAlerts();
-  RecordingDelegate delegate;
-  auto alert = make<UIAlertView>(str("Title"), str("one\ntwo"), &delegate, str("Cancel"),
+  Ref<RecordingDelegate> delegate = objc_make<RecordingDelegate>(RecordingDelegate::cls());
+  auto alert = make<UIAlertView>(str("Title"), str("one\ntwo"), delegate.get(), str("Cancel"),
                                  std::vector<Ref<NSString>>{str("Save"), nullptr, str("Delete")});
   EXPECT_EQ(alert->buttonTitleAtIndex(2)->string(), "Delete");  // the nil title is skipped
   alert->dismissWithClickedButtonIndex(1, true);  // not shown: nothing to dismiss
-  EXPECT_EQ(delegate.clicked, nullptr);
+  EXPECT_EQ(delegate->clicked, nullptr);
   EXPECT_TRUE(UIAlertViewShownAlerts().empty());
 
   alert->show();
@@ -31,8 +41,8 @@ TEST(UIAlertView, ShowRecordsTheAlertUntilClearedAndDismissTellsTheDelegate) {
   EXPECT_EQ(shown[0].get(), alert.get());
   EXPECT_EQ(shown[0]->message()->string(), "one\ntwo");
   alert->dismissWithClickedButtonIndex(1, true);
-  EXPECT_EQ(delegate.clicked, alert.get());
-  EXPECT_EQ(delegate.button, 1);
+  EXPECT_EQ(delegate->clicked, alert.get());
+  EXPECT_EQ(delegate->button, 1);
   EXPECT_FALSE(alert->isVisible());
   UIAlertViewClearShownAlerts();
   EXPECT_TRUE(UIAlertViewShownAlerts().empty());
