@@ -4,11 +4,9 @@
 #include "Lowtide/player/HookRegistry.h"
 #include "Lowtide/settings/LastState.h"
 #include "corefoundation/CFBase.h"
-#include "foundation/NSLog.h"
 #include "foundation/NSTimer.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIScreen.h"
-#include "uikit/UIWindow.h"
 
 namespace lowtide {
 
@@ -90,7 +88,7 @@ void shuffleButton(id self, SEL cmd, id sender) {
   UIView* tapped = asView(sender);
   const long tappedTag = tapped != nullptr ? tapped->tag() : 0;
   if (tappedTag == equalizerTag) {
-    openPanel(self);
+    msgSend<void>(self, sel_registerName("showCTRLS"));
     return;
   }
   if (previous.shuffleButton != nullptr) previous.shuffleButton(self, cmd, sender);
@@ -130,13 +128,5 @@ void dealloc(id self, SEL cmd) {
 void loadSettings(id, SEL) { readLastState(); }
 
 void tf(id, SEL) { updateEq(); }
-
-void openPanel(id controlsView) {
-  UIView* view = asView(controlsView);
-  UIView* window = view != nullptr ? view->superview() : nullptr;
-  while (window != nullptr && !window->isKindOfClass(UIWindow::runtimeClass())) window = window->superview();
-  if (window == nullptr) return;  // not on screen: there is nothing to open the panel over
-  NSLog("Tunely: the equalizer panel is not available in this build");
-}
 
 }  // namespace lowtide

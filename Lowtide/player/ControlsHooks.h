@@ -42,7 +42,4 @@ void dealloc(id self, SEL cmd);
 void loadSettings(id self, SEL cmd);
 void tf(id self, SEL cmd);
 
-// Opens the equalizer panel over the window holding the controls view.
-void openPanel(id controlsView);
-
 }  // namespace lowtide

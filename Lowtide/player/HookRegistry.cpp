@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "Lowtide/player/ControlsHooks.h"
+#include "Lowtide/player/ShowControls.h"
 #include "Lowtide/player/TapAttachment.h"
 #include "substrate/substrate.h"
 
@@ -34,7 +35,7 @@ void installHooks() {
                     &previous.reloadControls);
     MSHookMessageEx(controls, sel_registerName("dealloc"), &dealloc, &previous.dealloc);
     class_addMethod(controls, sel_registerName("tf"), reinterpret_cast<IMP>(&tf), "v@:");
-    // showCTRLS joins here together with the panel it opens.
+    class_addMethod(controls, sel_registerName("showCTRLS"), reinterpret_cast<IMP>(&showCTRLS), "v@:");
 
     Class item = objc_getClass("MPAVItem");
     MSHookMessageEx(item, sel_registerName("loadAssetAndPlayerItem"), &loadAssetAndPlayerItem,

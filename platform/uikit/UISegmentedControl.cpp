@@ -181,6 +181,10 @@ void UISegmentedControl::drawRect(CGContext& ctx, CGRect) {
   CGColor tint = tintColor()->cgColor();
   if (!isEnabled()) tint.alpha *= 0.4;
   const NSInteger shownSelected = momentary_ ? highlightedSegment_ : selected_;
+  // The selected title stands out of the tint's fill: white on a dark tint, nearly black on a
+  // light one (the phone cuts it out of the fill, showing what lies behind).
+  const double luminance = 0.2126 * tint.red + 0.7152 * tint.green + 0.0722 * tint.blue;
+  const CGColor selectedTitle = luminance > 0.6 ? CGColor{0.1, 0.1, 0.12, 1} : CGColor{1, 1, 1, 1};
   const size_t n = titles_.size();
   for (size_t i = 0; i < n; ++i) {
     const CGRect r = rectForSegmentAtIndex(i);
@@ -200,7 +204,7 @@ void UISegmentedControl::drawRect(CGContext& ctx, CGRect) {
     if (title.empty()) continue;
     const double width = std::max(0.0, r.size.width - 2 * kTitlePadding);
     const CGSize text = CGTextMeasure(title, font_->spec(), width, CGLineBreak::TruncateTail, 1);
-    ctx.setFillColor(selected ? CGColor{1, 1, 1, 1} : tint);
+    ctx.setFillColor(selected ? selectedTitle : tint);
     ctx.drawText(title, CGRectMake(r.origin.x + kTitlePadding, CGRectGetMidY(r) - text.height / 2, width, text.height),
                  font_->spec(), CGTextAlignment::Center, CGLineBreak::TruncateTail, 1);
   }

@@ -17,11 +17,13 @@
 #include "Lowtide/engine/Equalizer.h"
 #include "Lowtide/player/ControlsHooks.h"
 #include "Lowtide/player/HookRegistry.h"
+#include "Lowtide/player/ShowControls.h"
 #include "Lowtide/player/TapAttachment.h"
 #include "corefoundation/CFBase.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
+#include "host/install/DeviceRootLayout.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/MPAVItem.h"
 #include "host/player/MPPlaybackControlsView.h"
@@ -58,6 +60,9 @@ class PlayerFixture : public ::testing::Test {
     lowtide::xbtn = nullptr;
     lowtide::tap = nullptr;
     lowtide::audioMixx = nullptr;
+    lowtide::view = nullptr;
+    lowtide::activePanel = nullptr;
+    lowtide::presetStore = nullptr;
     lowtide::resetEngineForTesting();
     host::applyDeviceProfile(*host::findDeviceProfile("ios7"));
     std::error_code ignored;
@@ -65,6 +70,12 @@ class PlayerFixture : public ::testing::Test {
   }
 
   std::string hostPath(const std::string& devicePath) const { return DevicePathToHost(devicePath); }
+
+  // Installs the system's resources (the button image and the layouts) as the package does.
+  void installResources() const {
+    std::string error;
+    ASSERT_TRUE(host::layOutDeviceRoot(root_, host::InstallSources{"", TUNELY_RESOURCES_DIR}, error)) << error;
+  }
 
   // Installs a width x height button image, every pixel the given grey.
   void installButtonImage(uint32_t width = 4, uint32_t height = 3, uint8_t grey = 200) const {

@@ -1,0 +1,229 @@
+#include "host/script/ScreenActions.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "uikit/UIApplication.h"
+#include "uikit/UIButton.h"
+#include "uikit/UISegmentedControl.h"
+#include "uikit/UISlider.h"
+#include "uikit/UISwitch.h"
+#include "uikit/UITableViewCell.h"
+#include "uikit/UITextField.h"
+
+namespace host {
+namespace {
+
+UIApplication* app() { return UIApplication::sharedApplication(); }
+
+void touch(UITouchPhase phase, CGPoint p) { app()->handleTouch(phase, p); }
+
+bool matches(const UIView* view, const ScriptTarget& target) {
+  if (!target.quoted) return view->accessibilityIdentifier() == target.text;
+  if (const auto* button = dynamic_cast<const UIButton*>(view)) return button->currentTitle() == target.text;
+  if (const auto* cell = dynamic_cast<const UITableViewCell*>(view))
+    return cell->textLabel() && cell->textLabel()->text() == target.text;
+  return false;
+}
+
+// Whether nothing up the chain hides the view or makes it see-through.
+bool shown(const UIView* view) {
+  for (const UIView* v = view; v != nullptr; v = v->superview())
+    if (v->isHidden() || v->alpha() < 0.01) return false;
+  return true;
+}
+
+// The part of the view a finger can reach, in window coordinates: its frame cut by every
+// clipping view above it and by the window.
+CGRect reachableRect(const UIView* view, const UIWindow* window) {
+  CGRect r = view->convertRectToView(view->bounds(), nullptr);
+  for (const UIView* v = view->superview(); v != nullptr; v = v->superview())
+    if (v->clipsToBounds()) r = CGRectIntersection(r, v->convertRectToView(v->bounds(), nullptr));
+  return CGRectIntersection(r, window->bounds());
+}
+
+// Depth first, front to back: subviews in front of their superview, later siblings in front.
+void frontToBack(UIView* view, const std::function<bool(UIView*)>& visit, bool& stop) {
+  const auto& subs = view->allSubviews();
+  for (auto it = subs.rbegin(); it != subs.rend() && !stop; ++it) frontToBack(it->get(), visit, stop);
+  if (!stop) stop = visit(view);
+}
+
+std::string describe(const UIView* view) {
+  std::string s = class_getName(view->isa);
+  if (!view->accessibilityIdentifier().empty()) s += " \"" + view->accessibilityIdentifier() + "\"";
+  else if (const auto* b = dynamic_cast<const UIButton*>(view); b && !b->currentTitle().empty())
+    s += " \"" + b->currentTitle() + "\"";
+  return s;
+}
+
+// A drag as a finger makes it: down, a few moves, up.
+void drag(CGPoint from, CGPoint to, int moves) {
+  touch(UITouchPhase::Began, from);
+  for (int i = 1; i <= moves; ++i) {
+    const double t = double(i) / moves;
+    touch(UITouchPhase::Moved, CGPointMake(from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t));
+  }
+  touch(UITouchPhase::Ended, to);
+}
+
+template <class T>
+T* asKind(UIView* view, const char* kind, std::string& why) {
+  auto* typed = dynamic_cast<T*>(view);
+  if (typed == nullptr) why = std::string("is not a ") + kind + " but a " + class_getName(view->isa);
+  return typed;
+}
+
+}  // namespace
+
+UIView* ScreenActions::find(const ScriptTarget& target, std::string& why) const {
+  window_->layoutIfNeeded();
+  UIView* found = nullptr;
+  bool anyMatch = false;
+  bool stop = false;
+  frontToBack(window_, [&](UIView* v) {
+    if (!matches(v, target)) return false;
+    anyMatch = true;
+    if (!shown(v) || CGRectIsEmpty(reachableRect(v, window_))) return false;
+    found = v;
+    return true;
+  }, stop);
+  if (found == nullptr && !anyMatch && !target.quoted) {
+    auto alias = aliases_.find(target.text);
+    if (alias != aliases_.end()) {
+      if (UIView* v = alias->second(); v && v->window() == window_) {
+        anyMatch = true;
+        if (shown(v) && !CGRectIsEmpty(reachableRect(v, window_))) found = v;
+      }
+    }
+  }
+  if (found == nullptr) why = anyMatch ? "is hidden or out of sight" : "no such target on screen";
+  return found;
+}
+
+bool ScreenActions::touchPoint(UIView* view, CGPoint& point, std::string& why) const {
+  const CGRect reach = reachableRect(view, window_);
+  const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(view->bounds()), CGRectGetMidY(view->bounds())), nullptr);
+  point = CGRectContainsPoint(reach, centre) ? centre : CGPointMake(CGRectGetMidX(reach), CGRectGetMidY(reach));
+  UIView* hit = window_->hitTest(point, nullptr);
+  // The touch reaches the view when it lands on it, inside it, or on a view that contains it
+  // and handles its touches (a table for its rows).
+  if (hit != nullptr && (hit->isDescendantOfView(view) || view->isDescendantOfView(hit))) return true;
+  why = "is covered by " + (hit ? describe(hit) : std::string("nothing that takes touches"));
+  return false;
+}
+
+std::string ScreenActions::tapView(UIView* view) {
+  CGPoint p;
+  std::string why;
+  if (!touchPoint(view, p, why)) return why;
+  touch(UITouchPhase::Began, p);
+  touch(UITouchPhase::Ended, p);
+  return {};
+}
+
+std::string ScreenActions::tap(const ScriptTarget& target) {
+  std::string why;
+  UIView* view = find(target, why);
+  return view ? tapView(view) : why;
+}
+
+std::string ScreenActions::slide(const ScriptTarget& target, double value) {
+  std::string why;
+  UIView* view = find(target, why);
+  auto* slider = view ? asKind<UISlider>(view, "slider", why) : nullptr;
+  if (slider == nullptr) return why;
+  CGPoint ignored;
+  if (!touchPoint(slider, ignored, why)) return why;
+  const CGRect b = slider->bounds();
+  const CGRect track = slider->trackRectForBounds(b);
+  const float to = std::clamp(float(value), slider->minimumValue(), slider->maximumValue());
+  auto thumbCentre = [&](float v) {
+    const CGRect thumb = slider->thumbRectForBounds(b, track, v);
+    return slider->convertPointToView(CGPointMake(CGRectGetMidX(thumb), CGRectGetMidY(thumb)), nullptr);
+  };
+  // The finger takes the thumb where it sits and lets go where the value is.
+  drag(thumbCentre(slider->value()), thumbCentre(to), 4);
+  return {};
+}
+
+std::string ScreenActions::setSwitch(const ScriptTarget& target, bool on) {
+  std::string why;
+  UIView* view = find(target, why);
+  auto* toggle = view ? asKind<UISwitch>(view, "switch", why) : nullptr;
+  if (toggle == nullptr) return why;
+  return toggle->isOn() == on ? std::string() : tapView(toggle);
+}
+
+std::string ScreenActions::selectSegment(const ScriptTarget& target, long index) {
+  std::string why;
+  UIView* view = find(target, why);
+  auto* control = view ? asKind<UISegmentedControl>(view, "segmented control", why) : nullptr;
+  if (control == nullptr) return why;
+  if (index < 0 || NSUInteger(index) >= NSUInteger(control->numberOfSegments()))
+    return "has no segment " + std::to_string(index);
+  CGPoint ignored;
+  if (!touchPoint(control, ignored, why)) return why;
+  const CGRect segment = control->rectForSegmentAtIndex(NSUInteger(index));
+  const CGPoint p = control->convertPointToView(CGPointMake(CGRectGetMidX(segment), CGRectGetMidY(segment)), nullptr);
+  touch(UITouchPhase::Began, p);
+  touch(UITouchPhase::Ended, p);
+  return {};
+}
+
+std::string ScreenActions::type(const ScriptTarget& target, const std::string& text) {
+  std::string why;
+  UIView* view = find(target, why);
+  auto* field = view ? asKind<UITextField>(view, "text field", why) : nullptr;
+  if (field == nullptr) return why;
+  if (std::string tapped = tapView(field); !tapped.empty()) return tapped;
+  if (!field->isFirstResponder()) return "did not take the keyboard";
+  // Clear what is there one character at a time, as the keyboard would, then type.
+  for (size_t guard = field->text().size() + 1; !field->text().empty() && guard > 0; --guard) app()->handleKeyBackspace();
+  if (!text.empty()) app()->handleKeyText(text);
+  return {};
+}
+
+std::string ScreenActions::deleteRow(const ScriptTarget& target) {
+  std::string why;
+  UIView* view = find(target, why);
+  auto* cell = view ? asKind<UITableViewCell>(view, "table row", why) : nullptr;
+  if (cell == nullptr) return why;
+  CGPoint centre;
+  if (!touchPoint(cell, centre, why)) return why;
+  // A quick swipe to the left across the row.
+  const CGRect row = reachableRect(cell, window_);
+  const CGPoint from = CGPointMake(CGRectGetMaxX(row) - 20, centre.y);
+  drag(from, CGPointMake(from.x - std::min(160.0, row.size.width * 0.6), centre.y), 4);
+  UIView* button = nullptr;
+  bool stop = false;
+  frontToBack(cell, [&](UIView* v) {
+    auto* b = dynamic_cast<UIButton*>(v);
+    if (b == nullptr || b->currentTitle() != "Delete" || !shown(b)) return false;
+    button = b;
+    return true;
+  }, stop);
+  if (button == nullptr) return "showed no Delete button when swiped";
+  return tapView(button);
+}
+
+std::string ScreenActions::screenshot(const std::string& file, double scale) {
+  std::string error;
+  if (!window_->writePNG(file, scale, error)) return "cannot write \"" + file + "\": " + error;
+  return {};
+}
+
+std::string ScreenActions::perform(const ScriptStep& step, double scale) {
+  switch (step.verb) {
+    case StepVerb::Tap: return tap(step.target);
+    case StepVerb::Slide: return slide(step.target, step.value);
+    case StepVerb::Switch: return setSwitch(step.target, step.on);
+    case StepVerb::Segment: return selectSegment(step.target, step.index);
+    case StepVerb::Type: return type(step.target, step.text);
+    case StepVerb::Delete: return deleteRow(step.target);
+    case StepVerb::Screenshot: return screenshot(step.text, scale);
+  }
+  return "unknown step";
+}
+
+}  // namespace host
