@@ -1,26 +1,40 @@
 #include "host/player/MPPlaybackControlsView.h"
 
+#include <algorithm>
+
 namespace host {
 namespace {
+
 MPPlaybackControlsView* controls(id self) { return static_cast<MPPlaybackControlsView*>(self); }
+SEL sel(const char* name) { return sel_registerName(name); }
+
+UIColor* secondaryText() {
+  static UIColor* grey = UIColor::colorWithRed(0.56, 0.56, 0.58, 1).detach();
+  return grey;
+}
+
 }  // namespace
 
 OBJC_CLASS_WITH_MEMBERS(MPPlaybackControlsView, UIView)
 
 void MPPlaybackControlsView::registerMembers(Class cls) {
-  class_addMethod(cls, sel_registerName("_initializeControls"), &initializeControls, "v@:");
-  class_addMethod(cls, sel_registerName("reloadControls"), &reloadControls, "v@:");
-  class_addMethod(cls, sel_registerName("newButtonForPart:"), &newButtonForPart, "@@:Q");
-  class_addMethod(cls, sel_registerName("_shuffleButton:"), &shuffleButtonTapped, "v@:@");
-  class_addMethod(cls, sel_registerName("_playPauseButton:"), &playPauseButtonTapped, "v@:@");
-  class_addMethod(cls, sel_registerName("detailSliderTrackingDidBegin:"), &sliderDidBegin, "v@:@");
-  class_addMethod(cls, sel_registerName("detailSliderTrackingDidEnd:"), &sliderDidEnd, "v@:@");
-  class_addMethod(cls, sel_registerName("detailSliderTrackingDidCancel:"), &sliderDidEnd, "v@:@");
+  class_addMethod(cls, sel("_initializeControls"), &initializeControls, "v@:");
+  class_addMethod(cls, sel("reloadControls"), &reloadControls, "v@:");
+  class_addMethod(cls, sel("newButtonForPart:"), &newButtonForPart, "@@:Q");
+  class_addMethod(cls, sel("_shuffleButton:"), &shuffleButtonTapped, "v@:@");
+  class_addMethod(cls, sel("_playPauseButton:"), &playPauseButtonTapped, "v@:@");
+  class_addMethod(cls, sel("_previousTrackButton:"), &previousTrackTapped, "v@:@");
+  class_addMethod(cls, sel("_nextTrackButton:"), &nextTrackTapped, "v@:@");
+  class_addMethod(cls, sel("detailSliderTrackingDidBegin:"), &sliderDidBegin, "v@:@");
+  class_addMethod(cls, sel("detailSliderTrackingDidEnd:"), &sliderDidEnd, "v@:@");
+  class_addMethod(cls, sel("detailSliderTrackingDidCancel:"), &sliderDidCancel, "v@:@");
+  class_addMethod(cls, sel("_detailSliderMoved:"), &sliderMoved, "v@:@");
 }
 
 Ref<MPPlaybackControlsView> MPPlaybackControlsView::make(CGRect frame) {
   Ref<MPPlaybackControlsView> view = objc_make<MPPlaybackControlsView>(runtimeClass());
   view->setFrame(frame);
+  view->setBackgroundColor(UIColor::whiteColor());
   return view;
 }
 
@@ -34,45 +48,98 @@ id MPPlaybackControlsView::newButtonForPart(id self, SEL, uint64_t part) {
   MPPlaybackControlsView* view = controls(self);
   view->partsRequested_.push_back(part);
   Ref<MPButton> button = MPButton::make(part);
-  if (part == kShufflePart)
-    button->addTarget(self, sel_registerName("_shuffleButton:"), UIControlEventTouchUpInside);
-  else if (part == kPlayPausePart)
-    button->addTarget(self, sel_registerName("_playPauseButton:"), UIControlEventTouchUpInside);
+  // The player's buttons draw their titles in the tint colour, as system buttons do.
+  button->setButtonType(UIButtonType::System);
+  const char* action = part == kShufflePart         ? "_shuffleButton:"
+                       : part == kPlayPausePart     ? "_playPauseButton:"
+                       : part == kPreviousTrackPart ? "_previousTrackButton:"
+                       : part == kNextTrackPart     ? "_nextTrackButton:"
+                                                    : nullptr;
+  if (action != nullptr) button->addTarget(self, sel(action), UIControlEventTouchUpInside);
   view->buttons_.push_back(button);
   return button.get();
 }
 
+MPButton* MPPlaybackControlsView::addTransportButton(uint64_t part, TransportGlyph glyph, CGRect frame,
+                                                      const char* name) {
+  auto* button = static_cast<MPButton*>(msgSend<id, uint64_t>(this, sel("newButtonForPart:"), part));
+  button->setGlyph(glyph);
+  button->setFrame(frame);
+  button->setAccessibilityIdentifier(name);
+  addSubview(button);
+  return button;
+}
+
+Ref<UILabel> MPPlaybackControlsView::addLabel(CGRect frame, double size, bool bold, UIColor* color,
+                                              NSTextAlignment alignment, const char* name) {
+  Ref<UILabel> label = ::make<UILabel>(frame);
+  label->setFont(bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size));
+  label->setTextColor(color);
+  label->setTextAlignment(alignment);
+  label->setAccessibilityIdentifier(name);
+  addSubview(label);
+  return label;
+}
+
+// The Now Playing screen, laid out for the view's height: status bar, the queue position,
+// artwork, the position slider with elapsed and remaining time, title and artist, the transport
+// buttons, and along the bottom the shuffle button, leaving room at x 186 to 270 for the
+// buttons a loaded library may add there.
 void MPPlaybackControlsView::initializeControls(id self, SEL) {
   MPPlaybackControlsView* view = controls(self);
   ++view->initializeCalls_;
-  const CGRect bounds = view->bounds();
-  SEL newButton = sel_registerName("newButtonForPart:");
+  const CGRect b = view->bounds();
+  const double w = b.size.width, h = b.size.height;
+  // Taller screens give the artwork more room.
+  const double art = std::clamp(h - 348, 132.0, 240.0);
 
-  auto* playPause = static_cast<MPButton*>(msgSend<id, uint64_t>(self, newButton, kPlayPausePart));
+  Ref<StatusBarView> status = ::make<StatusBarView>();
+  status->setFrame(CGRectMake(0, 0, w, 20));
+  view->addSubview(status);
+  view->queueLabel_ = view->addLabel(CGRectMake(20, 26, w - 40, 18), 13, false, secondaryText(), NSTextAlignment::Center, "queue");
+
+  view->artwork_ = ::make<ArtworkView>();
+  view->artwork_->setFrame(CGRectMake((w - art) / 2, 52, art, art));
+  view->addSubview(view->artwork_);
+
+  const double y = 52 + art + 14;
+  view->slider_ = ::make<MPDetailSlider>(self);
+  view->slider_->setFrame(CGRectMake(16, y, w - 32, 34));
+  view->slider_->setAccessibilityIdentifier("position");
+  view->slider_->addTarget(self, sel("_detailSliderMoved:"), UIControlEventValueChanged);
+  view->addSubview(view->slider_);
+  view->elapsedLabel_ = view->addLabel(CGRectMake(20, y + 32, 80, 14), 11, false, secondaryText(), NSTextAlignment::Left, "elapsed");
+  view->remainingLabel_ = view->addLabel(CGRectMake(w - 100, y + 32, 80, 14), 11, false, secondaryText(), NSTextAlignment::Right, "remaining");
+  view->titleLabel_ = view->addLabel(CGRectMake(20, y + 54, w - 40, 22), 17, true, UIColor::blackColor(), NSTextAlignment::Center, "title");
+  view->artistLabel_ = view->addLabel(CGRectMake(20, y + 78, w - 40, 20), 15, false, secondaryText(), NSTextAlignment::Center, "artist");
+
+  const double controlsY = y + 112;
+  view->addTransportButton(kPreviousTrackPart, TransportGlyph::Previous, CGRectMake(w / 2 - 110, controlsY, 60, 44), "previous");
+  MPButton* playPause = view->addTransportButton(kPlayPausePart, TransportGlyph::Pause, CGRectMake(w / 2 - 30, controlsY, 60, 44), "play");
   playPause->setTag(kPlayPauseButtonTag);
-  playPause->setTitleForState("Pause", UIControlStateNormal);
-  playPause->setFrame(CGRectMake(bounds.size.width / 2 - 22, bounds.size.height - 80, 44, 44));
-  view->addSubview(playPause);
   view->playPauseButton_ = playPause;
+  view->addTransportButton(kNextTrackPart, TransportGlyph::Next, CGRectMake(w / 2 + 50, controlsY, 60, 44), "next");
 
-  auto* shuffle = static_cast<MPButton*>(msgSend<id, uint64_t>(self, newButton, kShufflePart));
+  auto* shuffle = static_cast<MPButton*>(msgSend<id, uint64_t>(self, sel("newButtonForPart:"), kShufflePart));
   shuffle->setTag(kShuffleButtonTag);
   shuffle->setTitleForState("Shuffle", UIControlStateNormal);
-  shuffle->setFrame(CGRectMake(bounds.size.width - 60, bounds.size.height - 35, 50, 30));
+  shuffle->setFrame(CGRectMake(16, h - 35, 70, 30));
+  shuffle->setAccessibilityIdentifier("shuffle");
   view->addSubview(shuffle);
   view->shuffleButton_ = shuffle;
-
-  view->slider_ = ::make<MPDetailSlider>(self);
-  view->slider_->setFrame(CGRectMake(20, 10, bounds.size.width - 40, 30));
-  view->addSubview(view->slider_.get());
+  view->showTrack();
 }
 
 void MPPlaybackControlsView::reloadControls(id self, SEL) {
   MPPlaybackControlsView* view = controls(self);
   ++view->reloadCalls_;
+  const bool paused = view->transport_ && view->transport_->paused;
   if (view->playPauseButton_ != nullptr)
-    view->playPauseButton_->setTitleForState(view->playing_ ? "Pause" : "Play", UIControlStateNormal);
-  if (view->shuffleButton_ != nullptr) view->shuffleButton_->setSelected(view->shuffling_);
+    view->playPauseButton_->setGlyph(paused ? TransportGlyph::Play : TransportGlyph::Pause);
+  if (view->shuffleButton_ != nullptr) {
+    view->shuffleButton_->setSelected(view->shuffling_);
+    view->shuffleButton_->setTitleForState(view->shuffling_ ? "Shuffle On" : "Shuffle", UIControlStateNormal);
+  }
 }
 
 void MPPlaybackControlsView::shuffleButtonTapped(id self, SEL, id sender) {
@@ -81,15 +148,64 @@ void MPPlaybackControlsView::shuffleButtonTapped(id self, SEL, id sender) {
   view->lastShuffleSender_ = sender;
   view->shuffling_ = !view->shuffling_;
   if (view->shuffleButton_ != nullptr) view->shuffleButton_->setSelected(view->shuffling_);
+  msgSend<void>(self, sel("reloadControls"));
 }
 
 void MPPlaybackControlsView::playPauseButtonTapped(id self, SEL, id) {
   MPPlaybackControlsView* view = controls(self);
-  view->playing_ = !view->playing_;
-  msgSend<void>(self, sel_registerName("reloadControls"));
+  if (view->transport_) view->transport_->paused = !view->transport_->paused;
+  msgSend<void>(self, sel("reloadControls"));
+}
+
+void MPPlaybackControlsView::previousTrackTapped(id self, SEL, id) {
+  if (PlayerTransport* t = controls(self)->transport_) --t->skip;
+}
+
+void MPPlaybackControlsView::nextTrackTapped(id self, SEL, id) {
+  if (PlayerTransport* t = controls(self)->transport_) ++t->skip;
 }
 
 void MPPlaybackControlsView::sliderDidBegin(id self, SEL, id) { controls(self)->scrubbing_ = true; }
-void MPPlaybackControlsView::sliderDidEnd(id self, SEL, id) { controls(self)->scrubbing_ = false; }
+
+// Letting go of the thumb moves playback there.
+void MPPlaybackControlsView::sliderDidEnd(id self, SEL, id) {
+  MPPlaybackControlsView* view = controls(self);
+  view->scrubbing_ = false;
+  if (view->transport_ && view->slider_) view->transport_->seekTo = double(view->slider_->value());
+}
+
+void MPPlaybackControlsView::sliderDidCancel(id self, SEL, id) {
+  MPPlaybackControlsView* view = controls(self);
+  view->scrubbing_ = false;
+  view->showPosition();
+}
+
+// While the thumb moves, the times follow it.
+void MPPlaybackControlsView::sliderMoved(id self, SEL, id) {
+  MPPlaybackControlsView* view = controls(self);
+  if (!view->transport_ || !view->slider_ || !view->elapsedLabel_) return;
+  const double at = view->slider_->value();
+  view->elapsedLabel_->setText(formatPlayTime(at));
+  view->remainingLabel_->setText("-" + formatPlayTime(std::max(0.0, view->transport_->duration - at)));
+}
+
+void MPPlaybackControlsView::showTrack() {
+  if (!transport_ || !titleLabel_) return;
+  titleLabel_->setText(transport_->title);
+  artistLabel_->setText(transport_->artist);
+  artwork_->setTitle(transport_->title);
+  queueLabel_->setText(transport_->count > 0 ? std::to_string(transport_->index + 1) + " of " + std::to_string(transport_->count)
+                                             : std::string());
+  slider_->setMinimumValue(0);
+  slider_->setMaximumValue(float(std::max(transport_->duration, 0.001)));
+  showPosition();
+}
+
+void MPPlaybackControlsView::showPosition() {
+  if (!transport_ || !slider_ || scrubbing_) return;
+  slider_->setValue(float(transport_->position), false);
+  elapsedLabel_->setText(formatPlayTime(transport_->position));
+  remainingLabel_->setText("-" + formatPlayTime(std::max(0.0, transport_->duration - transport_->position)));
+}
 
 }  // namespace host

@@ -1,32 +1,49 @@
-// The player's playback controls: a play/pause button, a shuffle button and the track position
-// slider. Its methods live in the runtime, where the player sends them and where a loaded
-// library may replace them:
+// The player's Now Playing screen: the playback controls view, covering the whole device screen.
+// Its methods live in the runtime, where the player sends them and where a loaded library may
+// replace them:
 //   _initializeControls, reloadControls                       "v@:"
 //   newButtonForPart: (part code)                               "@@:Q", a button it keeps
-//   _shuffleButton:, _playPauseButton: (the tapped button)      "v@:@"
+//   _shuffleButton:, _playPauseButton:, _previousTrackButton:,
+//   _nextTrackButton: (the tapped button)                       "v@:@"
 //   detailSliderTrackingDidBegin:/DidEnd:/DidCancel: (slider)   "v@:@"
 // Part code 2048 is the shuffle part: its buttons' taps send _shuffleButton: to this view.
+//
+// What the listener asks (pause, seek, skip) goes into the session's transport, which the media
+// loop reads; what plays comes back through showTrack and showPosition.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host/player/MPButton.h"
 #include "host/player/MPDetailSlider.h"
+#include "host/player/NowPlayingArt.h"
+#include "host/player/PlayerTransport.h"
+#include "uikit/UILabel.h"
 #include "uikit/UIView.h"
 
 namespace host {
 
-inline constexpr uint64_t kShufflePart = 2048;
 inline constexpr uint64_t kPlayPausePart = 1;
-inline constexpr long kShuffleButtonTag = 2048;
+inline constexpr uint64_t kPreviousTrackPart = 2;
+inline constexpr uint64_t kNextTrackPart = 4;
+inline constexpr uint64_t kShufflePart = 2048;
 inline constexpr long kPlayPauseButtonTag = 1;
+inline constexpr long kShuffleButtonTag = 2048;
 
 class MPPlaybackControlsView : public UIView {
  public:
   static Class runtimeClass();  // "MPPlaybackControlsView", a subclass of "UIView"
   static Ref<MPPlaybackControlsView> make(CGRect frame);
+  static void registerMembers(Class cls);
   ~MPPlaybackControlsView() override;
+
+  // Where the listener's requests go (owned by the session, which outlives the view's use).
+  void setTransport(PlayerTransport* transport) { transport_ = transport; }
+  // The display of what plays.
+  void showTrack();
+  void showPosition();
 
   // What the player's own methods did, for the player's display and for tests.
   MPButton* shuffleButton() const { return shuffleButton_; }
@@ -41,8 +58,6 @@ class MPPlaybackControlsView : public UIView {
   bool scrubbing() const { return scrubbing_; }
   int superviewMoves() const { return superviewMoves_; }
 
-  static void registerMembers(Class cls);
-
  protected:
   void didMoveToSuperview() override { ++superviewMoves_; }
 
@@ -52,14 +67,24 @@ class MPPlaybackControlsView : public UIView {
   static id newButtonForPart(id self, SEL, uint64_t part);
   static void shuffleButtonTapped(id self, SEL, id sender);
   static void playPauseButtonTapped(id self, SEL, id sender);
+  static void previousTrackTapped(id self, SEL, id sender);
+  static void nextTrackTapped(id self, SEL, id sender);
   static void sliderDidBegin(id self, SEL, id slider);
   static void sliderDidEnd(id self, SEL, id slider);
+  static void sliderDidCancel(id self, SEL, id slider);
+  static void sliderMoved(id self, SEL, id slider);
+  MPButton* addTransportButton(uint64_t part, TransportGlyph glyph, CGRect frame, const char* name);
+  Ref<UILabel> addLabel(CGRect frame, double size, bool bold, UIColor* color, NSTextAlignment alignment,
+                        const char* name);
 
+  PlayerTransport* transport_ = nullptr;
   std::vector<Ref<MPButton>> buttons_;  // every button it made: it is their action target
   MPButton* shuffleButton_ = nullptr;
   MPButton* playPauseButton_ = nullptr;
   Ref<MPDetailSlider> slider_;
-  bool shuffling_ = false, playing_ = true, scrubbing_ = false;
+  Ref<ArtworkView> artwork_;
+  Ref<UILabel> titleLabel_, artistLabel_, elapsedLabel_, remainingLabel_, queueLabel_;
+  bool shuffling_ = false, scrubbing_ = false;
   int shuffleHandlerCalls_ = 0, initializeCalls_ = 0, reloadCalls_ = 0, superviewMoves_ = 0;
   id lastShuffleSender_ = nullptr;  // identity only, never sent to
   std::vector<uint64_t> partsRequested_;

@@ -9,20 +9,32 @@
 #include "uikit/UIWindow.h"
 
 namespace host {
-namespace {
-// The controls take the bottom of the screen, as on the phone's Now Playing screen.
-constexpr double kControlsHeight = 190;
-}  // namespace
 
 PlayerSession::PlayerSession() {
   registerPlayerClasses();
   const CGRect screen = UIScreen::mainScreen()->bounds();
   Ref<UIWindow> window = make<UIWindow>(screen);
-  Ref<MPPlaybackControlsView> controls = MPPlaybackControlsView::make(
-      CGRectMake(0, screen.size.height - kControlsHeight, screen.size.width, kControlsHeight));
+  window->setBackgroundColor(UIColor::whiteColor());
+  // The Now Playing screen covers the whole device screen, as the frames the system gives its
+  // equalizer buttons (from the bottom of this view) assume.
+  Ref<MPPlaybackControlsView> controls = MPPlaybackControlsView::make(screen);
+  controls->setTransport(&transport_);
   window->addSubview(controls.get());
+  window->makeKeyAndVisible();
   window_ = window;
   controlsView_ = controls;
+}
+
+void PlayerSession::showTrack() {
+  shownSecond_ = -1;
+  static_cast<MPPlaybackControlsView*>(controlsView_.get())->showTrack();
+}
+
+void PlayerSession::showPosition() {
+  const long second = long(transport_.position);
+  if (second == shownSecond_) return;
+  shownSecond_ = second;
+  static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
 }
 
 PlayerSession::~PlayerSession() = default;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "host/player/PlayerTransport.h"
 #include "mediatoolbox/MTAudioProcessingTap.h"
 #include "objc/NSObject.h"
 
@@ -11,8 +12,9 @@ namespace host {
 
 class PlayerSession {
  public:
-  PlayerSession();       // registers the player's classes (once per process); makes a UIWindow
-                         // and an MPPlaybackControlsView inside it
+  PlayerSession();       // registers the player's classes (once per process); makes the key
+                         // UIWindow and the Now Playing screen (an MPPlaybackControlsView)
+                         // covering it
   ~PlayerSession();
   PlayerSession(const PlayerSession&) = delete;
   PlayerSession& operator=(const PlayerSession&) = delete;
@@ -27,9 +29,16 @@ class PlayerSession {
   NSObject* controlsView() const;
   NSObject* window() const;
 
+  // The listener's requests and what plays; the Now Playing screen shows changes once told.
+  PlayerTransport& transport() { return transport_; }
+  void showTrack();     // title, artist, place in the queue, duration
+  void showPosition();  // the position, when the whole second shown changes
+
  private:
   Ref<NSObject> window_;
   Ref<NSObject> controlsView_;
+  PlayerTransport transport_;
+  long shownSecond_ = -1;
 };
 
 }  // namespace host

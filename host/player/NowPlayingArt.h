@@ -1,0 +1,29 @@
+// The Now Playing screen's own drawing: the status bar at the top of the screen, and the artwork
+// square, drawn from the track's title (files carry no pictures the player reads).
+#pragma once
+
+#include <string>
+
+#include "uikit/UIView.h"
+
+namespace host {
+
+// Carrier name, clock and battery on the 20-point strip at the top.
+class StatusBarView : public UIView {
+ public:
+  static Class runtimeClass();  // "StatusBarView"
+  void drawRect(CGContext& context, CGRect rect) override;
+};
+
+// A square of soft colour chosen by the title, with equalizer bars over it.
+class ArtworkView : public UIView {
+ public:
+  static Class runtimeClass();  // "ArtworkView"
+  void setTitle(const std::string& title);
+  void drawRect(CGContext& context, CGRect rect) override;
+
+ private:
+  std::string title_;
+};
+
+}  // namespace host

@@ -1,0 +1,16 @@
+#include "host/player/PlayerTransport.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace host {
+
+std::string formatPlayTime(double seconds) {
+  const long total = seconds > 0 && std::isfinite(seconds) ? long(std::floor(seconds)) : 0;
+  char text[32];
+  if (total >= 3600) std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  else std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  return text;
+}
+
+}  // namespace host

@@ -1,0 +1,27 @@
+// What the listener asks of the playing queue through the Now Playing screen, and what the
+// screen shows of it. Both sides run on the main thread: the controls write requests, the media
+// loop takes them between blocks and reports where it is.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace host {
+
+struct PlayerTransport {
+  // Requests.
+  bool paused = false;
+  std::optional<double> seekTo;  // seconds into the current track
+  int skip = 0;                  // tracks to move: +1 next, -1 previous (back to its start first)
+
+  // What plays.
+  std::string title, artist;
+  size_t index = 0, count = 0;  // the track's place in the queue
+  double position = 0, duration = 0;  // seconds
+};
+
+// "m:ss" (or "h:mm:ss") of whole seconds, rounded down.
+std::string formatPlayTime(double seconds);
+
+}  // namespace host
