@@ -1,0 +1,166 @@
+#include "host/window/PlayerWindow.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "coregraphics/CGContext.h"
+#include "foundation/NSRunLoop.h"
+#include "uikit/UIApplication.h"
+#include "uikit/UIResponder.h"
+
+namespace host {
+
+struct PlayerWindow::Impl {
+  Ref<UIWindow> screen;
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  uint64_t drawnGeneration = ~uint64_t(0);
+  bool drawnAnimating = false;
+  bool fingerDown = false;
+
+  ~Impl() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+};
+
+bool displayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
+}
+
+std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, const std::string& title,
+                                                 std::string& error) {
+  if (!displayAvailable()) {
+    error = "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    return nullptr;
+  }
+  // Ctrl-C in the terminal stays the player's own stop request.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    error = SDL_GetError();
+    return nullptr;
+  }
+  auto impl = std::make_unique<Impl>();
+  impl->screen = Ref<UIWindow>(screen);
+  const CGSize points = screen->bounds().size;
+  if (scale <= 0) {
+    // Twice the points where the desktop is tall enough for that, as on the phone's screen.
+    SDL_Rect usable{};
+    scale = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h >= int(points.height * 2) + 40 ? 2 : 1;
+  }
+  const int width = int(std::lround(points.width * scale)), height = int(std::lround(points.height * scale));
+  impl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+  if (impl->window) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+  if (impl->renderer)
+    impl->texture = SDL_CreateTexture(impl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!impl->texture) {
+    error = SDL_GetError();
+    return nullptr;
+  }
+  SDL_StartTextInput();
+  std::unique_ptr<PlayerWindow> w(new PlayerWindow(std::move(impl), scale));
+  w->redraw();
+  return w;
+}
+
+PlayerWindow::~PlayerWindow() = default;
+
+void PlayerWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(impl_->window, title.c_str()); }
+
+void PlayerWindow::redraw() {
+  const uint64_t generation = UIView::displayGeneration();
+  const bool animating = UIView::animationsRunning();
+  // While something moves every frame differs; one more frame once it stops shows where it ended.
+  if (generation == impl_->drawnGeneration && !animating && !impl_->drawnAnimating) return;
+  impl_->drawnGeneration = generation;
+  impl_->drawnAnimating = animating;
+  CGBitmapContext bitmap(impl_->screen->bounds().size, scale_);
+  impl_->screen->drawHierarchy(bitmap.context());
+  SDL_UpdateTexture(impl_->texture, nullptr, bitmap.premultipliedARGB(), bitmap.stride());
+  SDL_RenderClear(impl_->renderer);
+  SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
+  SDL_RenderPresent(impl_->renderer);
+}
+
+namespace {
+
+bool keyboardTakesText() {
+  return dynamic_cast<UIKeyInput*>(UIApplication::sharedApplication()->firstResponder()) != nullptr;
+}
+
+}  // namespace
+
+bool PlayerWindow::handle(const void* raw) {
+  const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
+  UIApplication* app = UIApplication::sharedApplication();
+  auto point = [this](int x, int y) { return CGPointMake(double(x) / scale_, double(y) / scale_); };
+  switch (e.type) {
+    case SDL_QUIT: return false;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) impl_->drawnGeneration = ~uint64_t(0);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT) {
+        impl_->fingerDown = true;
+        SDL_CaptureMouse(SDL_TRUE);  // the finger keeps its touch wherever it goes
+        app->handleTouch(UITouchPhase::Began, point(e.button.x, e.button.y));
+      }
+      break;
+    case SDL_MOUSEMOTION:
+      if (impl_->fingerDown) app->handleTouch(UITouchPhase::Moved, point(e.motion.x, e.motion.y));
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_LEFT && impl_->fingerDown) {
+        impl_->fingerDown = false;
+        SDL_CaptureMouse(SDL_FALSE);
+        app->handleTouch(UITouchPhase::Ended, point(e.button.x, e.button.y));
+      }
+      break;
+    case SDL_TEXTINPUT:
+      if (keyboardTakesText()) app->handleKeyText(e.text.text);
+      else if (std::string(e.text.text) == " " && onPlayerKey) onPlayerKey(PlayerKey::PlayPause);
+      break;
+    case SDL_KEYDOWN: {
+      const SDL_Keycode key = e.key.keysym.sym;
+      const bool control = (e.key.keysym.mod & KMOD_CTRL) != 0;
+      if (control && (key == SDLK_q || key == SDLK_c)) return false;
+      if (keyboardTakesText()) {
+        if (key == SDLK_BACKSPACE) app->handleKeyBackspace();
+        else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) app->handleKeyReturn();
+      } else if (onPlayerKey && (key == SDLK_LEFT || key == SDLK_RIGHT)) {
+        onPlayerKey(key == SDLK_LEFT ? PlayerKey::SeekBack : PlayerKey::SeekForward);
+      }
+      break;
+    }
+    default: break;
+  }
+  return true;
+}
+
+bool PlayerWindow::pump(double maxWait) {
+  if (quit_) return false;
+  // Sleep no longer than until the next timer, or the next frame while something moves.
+  double wait = std::max(0.0, maxWait);
+  NSRunLoop* loop = NSRunLoop::mainRunLoop();
+  if (auto due = loop->nextFireDate()) wait = std::min(wait, std::max(0.0, *due - loop->currentTime()));
+  if (UIView::animationsRunning()) wait = std::min(wait, 1.0 / 60);
+  SDL_Event event;
+  if (SDL_WaitEventTimeout(&event, int(std::ceil(wait * 1000)))) {
+    do {
+      if (!handle(&event)) quit_ = true;
+    } while (!quit_ && SDL_PollEvent(&event));
+  }
+  redraw();
+  return !quit_;
+}
+
+}  // namespace host
