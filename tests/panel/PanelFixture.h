@@ -2,24 +2,47 @@
 // finger that works the panel through the application's touch input, as a script would.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "../player/PlayerFixture.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/NSDictionary.h"
 #include "host/script/ScreenActions.h"
-#include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
+
+// The engine's parameters, switches and kernel slot, set and compared whole.
+struct EngineState {
+  double bassgain = 0, bassfreq = 0, bassintens = 0, gain = 0, freq = 0, bandwidth = 0;
+  int32_t type = 0;
+  bool enabled = false, bassenabled = false, plusenabled = false;
+  lowtide::Kernel kernel = nullptr;
+  bool operator==(const EngineState&) const = default;
+
+  static EngineState now() {
+    namespace eq = lowtide;
+    return {eq::bassgain, eq::bassfreq, eq::bassintens, eq::gain,        eq::freq,          eq::bandwidth,
+            eq::eqType,   eq::enabled,  eq::bassenabled, eq::plusenabled, eq::performFilters};
+  }
+  void apply() const {  // all but the kernel
+    lowtide::bassgain = bassgain, lowtide::bassfreq = bassfreq, lowtide::bassintens = bassintens;
+    lowtide::gain = gain, lowtide::freq = freq, lowtide::bandwidth = bandwidth, lowtide::eqType = type;
+    lowtide::enabled = enabled, lowtide::bassenabled = bassenabled, lowtide::plusenabled = plusenabled;
+  }
+};
 
 class PanelTest : public PlayerFixture {
  protected:
+  using Strings = std::map<std::string, std::string>;
+  using Values = std::array<const char*, 7>;  // a preset's strings in the order of kKeys
+  static constexpr const char* kKeys[] = {"bassgain", "bassfreq", "bassintens", "filtgain", "filtfreq", "filtbw", "filttype"};
+
   void SetUp() override {
     PlayerFixture::SetUp();
     installResources();
-    UIAlertViewClearShownAlerts();
     session_ = std::make_unique<host::PlayerSession>();
     window()->makeKeyAndVisible();
     session_->setUpControls();
@@ -28,22 +51,23 @@ class PanelTest : public PlayerFixture {
   void TearDown() override {
     finger_.reset();
     session_.reset();
-    UIAlertViewClearShownAlerts();
     PlayerFixture::TearDown();
   }
 
   UIWindow* window() const { return static_cast<UIWindow*>(session_->window()); }
-  // A tap on the equalizer button opens a new panel, bound to the engine.
-  lowtide::eqView& openPanel() {
+  lowtide::eqView& openPanel() {  // a tap on the equalizer button
     lowtide::btn->tap();
     EXPECT_TRUE(lowtide::view);
     return *lowtide::view;
   }
+  static std::vector<std::string> readOuts(const lowtide::eqView& p) {
+    return {p.gainLabel->text(),     p.freqLabel->text(),          p.bandwidthLabel->text(),
+            p.bassGainLabel->text(), p.bassIntensityLabel->text(), p.bassFrequencyLabel->text()};
+  }
 
-  // The finger: a name is a layout's name for a view, "quoted" text a title or a row's text.
+  // The finger; each step answers "" when done. A target is a layout's name, or "quoted" text.
   static host::ScriptTarget target(const std::string& t) {
-    return t.size() > 1 && t.front() == '"' ? host::ScriptTarget{t.substr(1, t.size() - 2), true}
-                                            : host::ScriptTarget{t, false};
+    return t.front() == '"' ? host::ScriptTarget{t.substr(1, t.size() - 2), true} : host::ScriptTarget{t, false};
   }
   std::string tap(const std::string& t) { return finger_->tap(target(t)); }
   std::string slide(const std::string& t, double v) { return finger_->slide(target(t), v); }
@@ -51,42 +75,41 @@ class PanelTest : public PlayerFixture {
   std::string segment(const std::string& t, long i) { return finger_->selectSegment(target(t), i); }
   std::string type(const std::string& t, const std::string& text) { return finger_->type(target(t), text); }
   std::string swipeDelete(const std::string& t) { return finger_->deleteRow(target(t)); }
-
-  // A settings file as its strings: key to text (a nested dictionary's entries as "name/key").
-  static std::map<std::string, std::string> fileStrings(const char* devicePath) {
-    std::map<std::string, std::string> out;
-    const Ref<NSDictionary> d = NSDictionary::dictionaryWithContentsOfFile(devicePath);
-    EXPECT_TRUE(d) << devicePath << " is not a dictionary";
-    if (!d) return out;
-    const Ref<NSArray> keys = d->allKeys();
-    for (size_t i = 0; i < keys->count(); ++i) {
-      const std::string key = static_cast<NSString*>(keys->objectAtIndex(i))->string();
-      NSObject* value = d->objectForKey(key);
-      if (auto* s = dynamic_cast<NSString*>(value)) out[key] = s->string();
-      else if (auto* inner = dynamic_cast<NSDictionary*>(value)) {
-        const Ref<NSArray> innerKeys = inner->allKeys();
-        for (size_t j = 0; j < innerKeys->count(); ++j) {
-          const std::string k = static_cast<NSString*>(innerKeys->objectAtIndex(j))->string();
-          auto* text = dynamic_cast<NSString*>(inner->objectForKey(k));
-          out[key + "/" + k] = text ? text->string() : "<not a string>";
-        }
-      } else out[key] = "<not a string>";
-    }
+  static std::string steps(std::initializer_list<std::string> results) {  // a braced list runs in order
+    std::string out;
+    for (const std::string& r : results) out += r.empty() ? "" : (out.empty() ? "" : "; ") + r;
     return out;
   }
 
-  // One preset dictionary in a preset file's XML.
-  static std::string presetEntry(const std::string& name, const char* bassgain, const char* bassfreq,
-                                 const char* bassintens, const char* filtgain, const char* filtfreq,
-                                 const char* filtbw, const char* filttype) {
-    auto e = [](const char* k, const char* v) { return std::string("<key>") + k + "</key><string>" + v + "</string>"; };
-    return "<key>" + name + "</key><dict>" + e("bassgain", bassgain) + e("bassfreq", bassfreq) +
-           e("bassintens", bassintens) + e("filtgain", filtgain) + e("filtfreq", filtfreq) + e("filtbw", filtbw) +
-           e("filttype", filttype) + "</dict>";
+  // A settings file's strings; a preset's are keyed "name/key".
+  static Strings fileStrings(const char* devicePath) {
+    Strings out;
+    std::function<void(const NSDictionary&, const std::string&)> walk = [&](const NSDictionary& d, const std::string& in) {
+      const Ref<NSArray> keys = d.allKeys();
+      for (size_t i = 0; i < keys->count(); ++i) {
+        const std::string key = static_cast<NSString*>(keys->objectAtIndex(i))->string();
+        if (auto* inner = dynamic_cast<NSDictionary*>(d.objectForKey(key))) walk(*inner, in + key + "/");
+        else if (auto* s = dynamic_cast<NSString*>(d.objectForKey(key))) out[in + key] = s->string();
+        else out[in + key] = "<not a string>";
+      }
+    };
+    if (const Ref<NSDictionary> d = NSDictionary::dictionaryWithContentsOfFile(devicePath)) walk(*d, "");
+    else ADD_FAILURE() << devicePath << " is not a dictionary";
+    return out;
   }
-  void writePresets(const std::string& entries) const {
-    writeDeviceFile(lowtide::kPresetsPath, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" +
-                                               entries + "</dict></plist>");
+  static Strings presetStrings(const std::string& prefix, const Values& v) {
+    Strings out;
+    for (int i = 0; i < 7; ++i) out[prefix + kKeys[i]] = v[i];
+    return out;
+  }
+  void writePresets(std::initializer_list<std::pair<std::string, Values>> presets) const {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>";
+    for (const auto& [name, v] : presets) {
+      xml += "<key>" + name + "</key><dict>";
+      for (int i = 0; i < 7; ++i) xml += std::string("<key>") + kKeys[i] + "</key><string>" + v[i] + "</string>";
+      xml += "</dict>";
+    }
+    writeDeviceFile(lowtide::kPresetsPath, xml + "</dict></plist>");
   }
 
  private:
