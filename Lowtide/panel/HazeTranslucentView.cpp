@@ -74,7 +74,10 @@ void HazeTranslucentView::setFrame(CGRect frame) {
                                                   std::max(clip.size.height, frame.size.height)));
   }
   UIView::setFrame(frame);
-  if (nonexistentSubview && systemVersionAtLeast("7.0")) nonexistentSubview->setFrame(bounds());
+  if (nonexistentSubview && systemVersionAtLeast("7.0")) {
+    nonexistentSubview->setFrame(bounds());
+    keepClipViewAtOrigin();
+  }
 }
 
 void HazeTranslucentView::setBounds(CGRect newBounds) {
@@ -84,7 +87,19 @@ void HazeTranslucentView::setBounds(CGRect newBounds) {
                                                    std::max(clip.size.height, newBounds.size.height)));
   }
   UIView::setBounds(newBounds);
-  if (nonexistentSubview && systemVersionAtLeast("7.0")) nonexistentSubview->setFrame(bounds());
+  if (nonexistentSubview && systemVersionAtLeast("7.0")) {
+    nonexistentSubview->setFrame(bounds());
+    keepClipViewAtOrigin();
+  }
+}
+
+// The container's autoresizing floats the clip view's margins (mask 45) when the container is
+// resized to the view's new bounds, which would leave the clip view, and the material with it,
+// short of the view's left and top edges after a growth. It belongs at the container's origin.
+void HazeTranslucentView::keepClipViewAtOrigin() {
+  const CGRect clip = toolbarContainerClipView->frame();
+  if (clip.origin.x != 0 || clip.origin.y != 0)
+    toolbarContainerClipView->setFrame(CGRectMake(0, 0, clip.size.width, clip.size.height));
 }
 
 void HazeTranslucentView::setBackgroundColor(UIColor* color) {

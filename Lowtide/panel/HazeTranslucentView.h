@@ -51,6 +51,8 @@ class HazeTranslucentView : public UIView {
   bool initComplete = false;
 
  private:
+  void keepClipViewAtOrigin();
+
   bool translucent_ = false;
   CGFloat translucentAlpha_ = 0;
   Ref<UIColor> translucentTintColor_;
