@@ -192,12 +192,14 @@ class Screenshot : public UIKitFixture {
     ASSERT_NE(table, nullptr);
     rowCentre = table->convertPointToView(CGPointMake(84, 44 + 22), nullptr);
     touch(UITouchPhase::Began, rowCentre.x, rowCentre.y);
+    fingerDown = true;
     now += UITableView::kHighlightDelay + 0.01;
     NSRunLoop::mainRunLoop()->fireDueTimers();
     ASSERT_TRUE(table->visibleCells().at(1)->isHighlighted());
   }
 
   void TearDown() override {
+    liftFinger();
     UIAlertViewClearShownAlerts();
     screen = nullptr;
     UIKitFixture::TearDown();
@@ -232,15 +234,21 @@ class Screenshot : public UIKitFixture {
     }
   }
 
+  void liftFinger() {
+    if (fingerDown) touch(UITouchPhase::Ended, rowCentre.x, rowCentre.y);
+    fingerDown = false;
+  }
+
   Ref<ScreenshotOwner> owner;
   Ref<UIView> screen;
   CGPoint rowCentre{};
+  bool fingerDown = false;
 };
 
 TEST_F(Screenshot, EveryControlOnOneScreen) { expectMatchesReferences("controls"); }
 
 TEST_F(Screenshot, AnActionSheetAndAnAlertOverTheScreen) {
-  touch(UITouchPhase::Ended, rowCentre.x, rowCentre.y);  // the row is selected
+  liftFinger();  // the row is selected
   Ref<UIActionSheet> sheet = make<UIActionSheet>("Reset the equalizer to flat?", nullptr, "Cancel", "Reset",
                                                  std::vector<std::string>{"Save as Preset"});
   sheet->showInView(screen.get());
