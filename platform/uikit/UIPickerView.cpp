@@ -101,6 +101,10 @@ void UIPickerView::drawRect(CGContext& ctx, CGRect) {
   for (double y : {middle - kRowHeight / 2, middle + kRowHeight / 2})
     ctx.strokeLine(CGPointMake(b.origin.x, y), CGPointMake(CGRectGetMaxX(b), y));
   if (components_.empty()) return;
+  // The wheel turns inside the picker: rows near its edges are cut there, never drawn over the
+  // views around it.
+  ctx.saveGState();
+  ctx.clipToRect(b);
   const double width = b.size.width / double(components_.size());
   const int reach = int(std::ceil(radius / kRowHeight));
   for (size_t c = 0; c < components_.size(); ++c) {
@@ -122,4 +126,5 @@ void UIPickerView::drawRect(CGContext& ctx, CGRect) {
                    CGTextAlignment::Center, CGLineBreak::TruncateTail, 1);
     }
   }
+  ctx.restoreGState();
 }

@@ -143,6 +143,15 @@ void UITableView::tileCells() {
     }
     visible_[row]->setFrame(CGRectMake(0, double(row) * rowHeight_, b.size.width, rowHeight_));
   }
+  updateSeparators();
+}
+
+// The row above a grey one leaves out its separator, so that no line runs along the grey's top.
+void UITableView::updateSeparators() {
+  for (const auto& [row, cell] : visible_) {
+    auto below = visible_.find(row + 1);
+    cell->setSeparatorHidden(below != visible_.end() && (below->second->isHighlighted() || below->second->isSelected()));
+  }
 }
 
 void UITableView::layoutSubviews() {
@@ -201,12 +210,14 @@ void UITableView::selectRowAtIndexPath(const NSIndexPath* indexPath, bool animat
     return;
   selectedRow_ = indexPath->row();
   if (UITableViewCell* cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(true, animated);
+  updateSeparators();
 }
 
 void UITableView::deselectRowAtIndexPath(const NSIndexPath* indexPath, bool animated) {
   if (indexPath == nullptr || indexPath->section() != 0 || indexPath->row() != selectedRow_) return;
   if (UITableViewCell* cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(false, animated);
   selectedRow_ = -1;
+  updateSeparators();
 }
 
 // The delegate and the data source's optional answers.
@@ -234,6 +245,7 @@ void UITableView::highlightRow(NSInteger row) {
   }
   highlightedRow_ = row;
   if (auto it = visible_.find(row); it != visible_.end()) it->second->setHighlighted(true);
+  updateSeparators();
   tellDelegate(sel("tableView:didHighlightRowAtIndexPath:"), row);
 }
 
@@ -242,6 +254,7 @@ void UITableView::unhighlightRow() {
   if (row < 0) return;
   highlightedRow_ = -1;
   if (auto it = visible_.find(row); it != visible_.end()) it->second->setHighlighted(false);
+  updateSeparators();
   tellDelegate(sel("tableView:didUnhighlightRowAtIndexPath:"), row);
 }
 

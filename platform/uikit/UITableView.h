@@ -101,6 +101,7 @@ class UITableView : public UITableViewSuperclass {
   enum class Gesture { None, Pending, Highlighted, Scrolling, Swiping, Dismissing };
 
   void tileCells();
+  void updateSeparators();
   void recycle(NSInteger row);
   Ref<UITableViewCell> cellFromDataSource(NSInteger row);
   NSInteger rowAt(CGPoint point) const;  // -1 when no row is there

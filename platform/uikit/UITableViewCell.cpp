@@ -49,6 +49,12 @@ void UITableViewCell::setSelected(bool selected, bool) {
   setNeedsDisplay();
 }
 
+void UITableViewCell::setSeparatorHidden(bool hidden) {
+  if (hidden == separatorHidden_) return;
+  separatorHidden_ = hidden;
+  setNeedsDisplay();
+}
+
 void UITableViewCell::prepareForReuse() {
   setHighlighted(false);
   setSelected(false);
@@ -103,7 +109,9 @@ void UITableViewCell::drawRect(CGContext& ctx, CGRect rect) {
   if (highlighted_ || selected_) {
     ctx.setFillColor(highlightColor()->cgColor());
     ctx.fillRect(rect);
+    return;  // a grey row has no separator, as on iOS 7
   }
+  if (separatorHidden_) return;
   // One device pixel, whatever the scale.
   const double hairline = 1.0 / ctx.scale();
   const CGRect b = bounds();

@@ -1,5 +1,6 @@
 // One row of a table: a content view holding the text label, the light grey of iOS 7 while the
-// row is highlighted or selected, a hairline separator along its bottom, and the red Delete
+// row is highlighted or selected, a hairline separator along its bottom (left out while the row
+// or the one below it is grey, so the grey has no lines through it), and the red Delete
 // button that a swipe to the left reveals at its right end (the content slides aside for it).
 //
 // Cells are reused: a table keeps the cells that scrolled away or were reloaded in a pool by
@@ -56,7 +57,10 @@ class UITableViewCell : public UIView {
   void drawRect(CGContext& context, CGRect rect) override;
 
  private:
+  friend class UITableView;
   void setReuseIdentifier(const std::string& identifier) { reuseIdentifier_ = identifier; }
+  // Set by the table while the row below is grey.
+  void setSeparatorHidden(bool hidden);
   double deleteButtonWidth() const;
 
   UITableViewCellStyle style_ = UITableViewCellStyle::Default;
@@ -67,4 +71,5 @@ class UITableViewCell : public UIView {
   bool highlighted_ = false;
   bool selected_ = false;
   bool showingDelete_ = false;
+  bool separatorHidden_ = false;
 };

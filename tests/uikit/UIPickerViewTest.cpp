@@ -66,4 +66,22 @@ TEST_F(UIPickerViewTest, DrawsTheSelectedTitleInTheMiddleWhenTheDelegateGivesOne
   EXPECT_GT(darkInMiddle(), 20);
 }
 
+// A short picker's outer rows turn towards its edges: they are cut there, never drawn over the
+// views above and below it.
+TEST_F(UIPickerViewTest, RowsNearTheEdgesStayInsideThePicker) {
+  Ref<UIPickerView> picker = make<UIPickerView>(CGRectMake(0, 100, 320, 96));
+  Ref<ControlsPickerSource> source = make<ControlsPickerSource>();
+  picker->setDataSource(source.get());
+  picker->setDelegate(source.get());
+  window->addSubview(picker);
+  picker->selectRow(2, 0, false);  // two rows above and two below
+  const CGImage shot = window->snapshot(2);
+  int inside = 0, outside = 0;
+  for (uint32_t y = 0; y < shot.height; ++y)
+    for (uint32_t x = 0; x < shot.width; ++x)
+      if (shot.rgba[(y * shot.width + x) * 4 + 3] > 0) ++(y >= 200 && y < 392 ? inside : outside);
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(outside, 0);
+}
+
 }  // namespace

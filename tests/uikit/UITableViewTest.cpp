@@ -131,6 +131,34 @@ TEST_F(TableTouches, AHeldTouchHighlightsAfterTheDelayAndMovingOffUnhighlightsWi
   EXPECT_EQ(table->indexPathForSelectedRow(), nullptr);
 }
 
+// iOS 7 draws a grey row without lines along it: its own separator and the one of the row
+// above are left out while it is highlighted or selected, and come back after.
+TEST_F(TableTouches, AGreyRowHasNoSeparatorLinesAlongIt) {
+  window->setBackgroundColor(UIColor::whiteColor());
+  // The grey level, at 2x, of the bottom pixel row of each table row, at x = 100 points.
+  auto bottomEdges = [&] {
+    const CGImage shot = window->snapshot(2);
+    std::vector<int> levels;
+    for (int r = 0; r < 3; ++r) {
+      const uint32_t y = uint32_t((20 + 44 * (r + 1)) * 2 - 1);
+      levels.push_back(shot.rgba[(y * shot.width + 200) * 4]);
+    }
+    return levels;
+  };
+  const int white = 255, separator = 199, grey = 217;
+  EXPECT_EQ(bottomEdges(), (std::vector<int>{separator, separator, separator}));
+  touchDown(row(1));
+  advance(UITableView::kHighlightDelay + 0.01);
+  EXPECT_EQ(bottomEdges(), (std::vector<int>{white, grey, separator}));
+  touchUp(row(1));  // selected now: as grey
+  EXPECT_EQ(bottomEdges(), (std::vector<int>{white, grey, separator}));
+  Ref<NSIndexPath> first = NSIndexPath::indexPathForRow(0, 0);
+  table->selectRowAtIndexPath(first.get(), false);
+  EXPECT_EQ(bottomEdges(), (std::vector<int>{grey, separator, separator}));
+  table->deselectRowAtIndexPath(first.get(), false);
+  EXPECT_EQ(bottomEdges(), (std::vector<int>{separator, separator, separator}));
+}
+
 TEST_F(TableTouches, ASwipeRevealsDeleteWhoseTapCommitsStyleOneForThatRowAndTheReloadShowsTheRest) {
   swipeLeft(3);
   UIButton* del = cellAt(3)->deleteConfirmationButton();
