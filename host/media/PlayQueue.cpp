@@ -17,12 +17,11 @@ bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout lay
     ++count;
   }
   if (!first) return false;
-  const std::string others = count > 1 ? " and " + std::to_string(count - 1) + " more" : "";
+  const std::string others =
+      count > 1 ? ", and so do " + std::to_string(count - 1) + " more tracks" : "";
   std::fprintf(stderr,
-               "tunely: the equalizer leaves a stream of more than two channels unprocessed when "
-               "each channel comes in a buffer of its own: \"%s\" (%d channels)%s plays "
-               "unfiltered; without --layout noninterleaved it goes to the equalizer "
-               "interleaved\n",
+               "tunely: with --layout noninterleaved the equalizer leaves a stream of more than "
+               "two channels unprocessed: \"%s\" (%d channels) plays unfiltered%s\n",
                first->path.c_str(), first->info.channels, others.c_str());
   return true;
 }
@@ -30,10 +29,12 @@ bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout lay
 bool reportDamage(TrackPlayback& track) {
   const TrackStream& stream = track.stream();
   if (stream.damage().empty()) return false;
+  std::string why = stream.damage();
+  while (!why.empty() && (why.back() == '.' || why.back() == ' ')) why.pop_back();
   std::fprintf(stderr,
-               "tunely: \"%s\" is damaged after %.2f s (frame %lld): %s; it played up to there\n",
+               "tunely: \"%s\" is damaged %.2f s in (frame %lld): %s; it played up to there\n",
                track.path().c_str(), double(stream.framesDecoded()) / track.sampleRate(),
-               static_cast<long long>(stream.framesDecoded()), stream.damage().c_str());
+               static_cast<long long>(stream.framesDecoded()), why.c_str());
   return true;
 }
 

@@ -44,28 +44,27 @@ Resampler::Resampler(double fromRate, double toRate, int channels, int64_t block
 
 Resampler::~Resampler() { soxr_delete(soxr_); }
 
-// Feeds silence in blocks as the audio thread will feed music: at least four blocks and a second,
-// rounded up to a whole number of the rates' common period where that is short, so that the
-// silence makes a whole number of output frames and the music keeps the grid a fresh resampler
-// would give it.
+// Feeds silence in whole blocks, as the audio thread will feed music: at least four blocks and a
+// second. Where it is not too long, that is rounded up to a whole number of the rates' common
+// period too, so the silence makes a whole number of output frames and the music keeps the grid
+// a fresh resampler would give it (otherwise it lands within a fraction of an output frame).
 void Resampler::warmUp() {
   const int64_t least = std::max<int64_t>(4 * blockFrames_, int64_t(std::ceil(fromRate_)));
-  int64_t silence = least;
+  int64_t blocks = (least + blockFrames_ - 1) / blockFrames_;
   if (fromRate_ == std::floor(fromRate_) && toRate_ == std::floor(toRate_)) {
     const int64_t from = int64_t(fromRate_), to = int64_t(toRate_);
     const int64_t period = from / std::gcd(from, to);  // input frames after which the grids meet
-    if (period <= least) silence = (least + period - 1) / period * period;
+    const int64_t whole = std::lcm(period, blockFrames_);
+    if (whole <= 8 * least) blocks = (least + whole - 1) / whole * (whole / blockFrames_);
   }
   int64_t made = 0;
-  for (int64_t fed = 0; fed < silence;) {
+  for (int64_t b = 0; b < blocks; ++b) {
     size_t used = 0, out = 0;
-    soxr_process(soxr_, silence_.get(), size_t(std::min(blockFrames_, silence - fed)), &used,
-                 frame(0), size_t(outputPerCall_), &out);
-    fed += int64_t(used);
+    soxr_process(soxr_, silence_.get(), size_t(blockFrames_), &used, frame(0),
+                 size_t(outputPerCall_), &out);
     made += int64_t(out);
-    if (used == 0) break;
   }
-  toDrop_ = std::max<int64_t>(0, std::llround(double(silence) * ratio_) - made);
+  toDrop_ = std::max<int64_t>(0, std::llround(double(blocks * blockFrames_) * ratio_) - made);
 }
 
 int64_t Resampler::pull(float* out, int64_t frames, bool* ended) noexcept {
@@ -93,15 +92,19 @@ bool Resampler::refill() noexcept {
     }
     process(silence_.get(), blockFrames_);
   } else {
+    bool endsThere = false;
+    if (source_.ready(source_.context, blockFrames_, &endsThere) < blockFrames_ && !endsThere)
+      return false;  // a whole block or the end, never less
     bool ended = false;
     const int64_t got = source_.render(source_.context, input_.get(), blockFrames_, &ended);
-    if (got == 0 && !ended) return false;
     inputFrames_ += got;
     if (ended) {
       inputEnded_ = true;
       target_ = std::llround(double(inputFrames_) * ratio_);
+      std::memset(input_.get() + got * channels_, 0,
+                  size_t(blockFrames_ - got) * size_t(channels_) * sizeof(float));
     }
-    process(input_.get(), got);
+    process(input_.get(), blockFrames_);
   }
   if (inputEnded_ && kept_ >= target_) drained_ = true;
   return true;

@@ -2,10 +2,11 @@
 // audio thread: the tap still sees the track at its own rate.
 //
 // libsoxr allocates as its buffers find their size over the first blocks, so the constructor
-// (on the main thread) runs it on silence in blocks of the same size first; the audio thread then
-// finds every buffer grown. The output that silence accounts for is dropped, so the track's first
-// sample still comes out first. The end is padded with silence rather than flushed (flushing
-// allocates), and the output is cut to the track's length at the new rate.
+// (on the main thread) runs it on silence first, and it is only ever given whole blocks of one
+// size: the audio thread then finds every buffer grown. The output that silence accounts for is
+// dropped, so the track's first sample still comes out first. The last block is padded with
+// silence, and so is the end rather than flushed (flushing allocates); the output is cut to the
+// track's length at the new rate.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +19,12 @@ namespace host {
 
 class Resampler {
  public:
-  // Where the frames at the input rate come from: up to `frames` into `out`, `ended` once the
-  // last is delivered. Fewer only at the end or while nothing more is ready.
+  // Where the frames at the input rate come from: ready() tells how many (up to `frames`) render()
+  // would deliver now and whether the source ends with them; render() delivers them into `out`,
+  // `ended` once the last is delivered.
   struct Source {
     void* context;
+    int64_t (*ready)(void* context, int64_t frames, bool* endsThere) noexcept;
     int64_t (*render)(void* context, float* out, int64_t frames, bool* ended) noexcept;
   };
 

@@ -50,7 +50,8 @@ bool TrackPlayback::playAtRate(double rate, std::string& error) {
   resampler_.reset();
   if (rate == sampleRate()) return true;
   resampler_ = std::make_unique<Resampler>(sampleRate(), rate, channels(), maxBlockFrames_,
-                                           Resampler::Source{this, &renderForResampler});
+                                           Resampler::Source{this, &readyForResampler,
+                                                             &renderForResampler});
   if (resampler_->ok()) return true;
   error = resampler_->error();
   resampler_.reset();
@@ -213,6 +214,14 @@ int64_t TrackPlayback::render(float* out, int64_t frames, bool* ended) noexcept 
   if (ended) *ended = over;
   if (over) done_.store(true, std::memory_order_release);  // the last touch of this track
   return n;
+}
+
+int64_t TrackPlayback::readyForResampler(void* self, int64_t frames, bool* endsThere) noexcept {
+  auto* track = static_cast<TrackPlayback*>(self);
+  int64_t ready = 0;
+  *endsThere = track->endReached_;
+  if (!track->endReached_) track->gatherSpans(frames, &ready, endsThere);
+  return ready;
 }
 
 int64_t TrackPlayback::renderForResampler(void* self, float* out, int64_t frames,

@@ -73,6 +73,7 @@ class TrackPlayback {
     BlockRing::Slot* slot;
     int64_t offset, frames;
   };
+  static int64_t readyForResampler(void* self, int64_t frames, bool* endsThere) noexcept;
   static int64_t renderForResampler(void* self, float* out, int64_t frames, bool* ended) noexcept;
   int64_t renderBlock(float* out, int64_t frames, bool* ended) noexcept;
   size_t gatherSpans(int64_t wanted, int64_t* frames, bool* endsThere) noexcept;
