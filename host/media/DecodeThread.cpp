@@ -22,6 +22,7 @@ void DecodeThread::attach(TrackStream& stream) {
   {
     std::lock_guard lock(mutex_);
     streams_.push_back(&stream);
+    attached_ = true;
   }
   doorbell_.ring();
 }
@@ -44,6 +45,7 @@ void DecodeThread::loop() {
     {
       std::lock_guard lock(mutex_);
       if (quit_) return;
+      attached_ = false;
       work = busyWith_ = pickWork();
       if (!work) {
         // Nothing to do: ask to be woken once half a ring has been played.
@@ -61,7 +63,8 @@ void DecodeThread::loop() {
     }
     const auto ready = [this] {
       std::lock_guard lock(mutex_);
-      return quit_ || std::any_of(streams_.begin(), streams_.end(), [](TrackStream* stream) {
+      return quit_ || attached_ ||
+             std::any_of(streams_.begin(), streams_.end(), [](TrackStream* stream) {
                return stream->ring().producerMarkReached();
              });
     };

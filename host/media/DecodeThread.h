@@ -45,6 +45,7 @@ class DecodeThread {
   std::vector<TrackStream*> streams_;  // guarded by mutex_, in playing order
   TrackStream* busyWith_ = nullptr;    // guarded by mutex_
   bool quit_ = false;                  // guarded by mutex_
+  bool attached_ = false;              // guarded by mutex_: a stream came since work was picked
   Doorbell doorbell_;
   std::thread thread_;
 };

@@ -138,6 +138,7 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
       outcome.anyFailed = reportDamage(track);
     }
     played.push_back(std::move(owned));
+    if (!upcoming && !stopped) upcoming = openNext();  // when the track ended before we looked
   }
   if (upcoming) decoder.detach(*upcoming->stream);
   progress.done();
