@@ -30,7 +30,6 @@ class LoudnessMeter {
 
  private:
   ebur128_state* state_ = nullptr;
-  bool measuredEnough_ = false;
   int64_t frames_ = 0;
   double sampleRate_;
   double integrated_;
