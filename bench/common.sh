@@ -13,9 +13,11 @@ need() {
 need sox
 [ -x /usr/bin/time ] || { echo "$0: needs GNU time (/usr/bin/time)" >&2; exit 1; }
 
+# Builds tunely in $BUILD (an existing build folder keeps its settings).
 build_tunely() {
-  cmake -S "$bench_root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNELY_TESTS=OFF \
-    -DTUNELY_BENCH=OFF >/dev/null
+  [ -f "$build/CMakeCache.txt" ] ||
+    cmake -S "$bench_root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNELY_TESTS=OFF \
+      -DTUNELY_BENCH=OFF >/dev/null
   cmake --build "$build" -j "${JOBS:-2}" --target tunely >/dev/null
   tunely=$build/tunely
 }

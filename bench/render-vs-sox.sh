@@ -15,19 +15,19 @@ make_device_root
 echo "generating a ${length} s stereo 44.1 kHz 16-bit file..."
 generate "$work/in.wav" "$length"
 
-tunely_render() { "$tunely" play --device-root "$device" "$work/in.wav" --output "$work/tunely.wav" "$@"; }
-sox_render() { sox "$work/in.wav" -e floating-point -b 32 "$work/sox.wav" lowpass 80 bass +6 80; }
+tunely_render=("$tunely" play --device-root "$device" "$work/in.wav" --output "$work/tunely.wav")
+sox_render=(sox "$work/in.wav" -e floating-point -b 32 "$work/sox.wav" lowpass 80 bass +6 80)
 
 : > "$work/tunely.txt"; : > "$work/sox.txt"; : > "$work/small.txt"; : > "$work/kib.txt"
 for ((i = 0; i < runs; i++)); do
   if ((i % 2)); then
-    measure sox_render; echo "$seconds" >> "$work/sox.txt"
-    measure tunely_render; echo "$seconds" >> "$work/tunely.txt"; echo "$kib" >> "$work/kib.txt"
+    measure "${sox_render[@]}"; echo "$seconds" >> "$work/sox.txt"
+    measure "${tunely_render[@]}"; echo "$seconds" >> "$work/tunely.txt"; echo "$kib" >> "$work/kib.txt"
   else
-    measure tunely_render; echo "$seconds" >> "$work/tunely.txt"; echo "$kib" >> "$work/kib.txt"
-    measure sox_render; echo "$seconds" >> "$work/sox.txt"
+    measure "${tunely_render[@]}"; echo "$seconds" >> "$work/tunely.txt"; echo "$kib" >> "$work/kib.txt"
+    measure "${sox_render[@]}"; echo "$seconds" >> "$work/sox.txt"
   fi
-  measure tunely_render --block-frames 512; echo "$seconds" >> "$work/small.txt"
+  measure "${tunely_render[@]}" --block-frames 512; echo "$seconds" >> "$work/small.txt"
   printf '.'
 done
 echo
