@@ -27,7 +27,10 @@ void BlockRing::publish() noexcept {
   const uint64_t count = published_.load(std::memory_order_relaxed) + 1;
   const bool last = at(count - 1).last;
   published_.store(count, std::memory_order_seq_cst);
-  if (consumerBell_ && (last || count >= consumerMark_.load(std::memory_order_seq_cst)))
+  if (!consumerBell_) return;
+  uint64_t mark = consumerMark_.load(std::memory_order_seq_cst);
+  if ((last || count >= mark) &&
+      (mark == kNever || consumerMark_.compare_exchange_strong(mark, kNever)))
     consumerBell_->ring();
 }
 
@@ -51,11 +54,14 @@ BlockRing::Slot* BlockRing::peek(size_t index) noexcept {
 void BlockRing::consume() noexcept {
   const uint64_t count = consumed_.load(std::memory_order_relaxed) + 1;
   consumed_.store(count, std::memory_order_seq_cst);
-  if (producerBell_ && count >= producerMark_.load(std::memory_order_seq_cst)) producerBell_->ring();
+  if (!producerBell_) return;
+  uint64_t mark = producerMark_.load(std::memory_order_seq_cst);
+  if (count >= mark && producerMark_.compare_exchange_strong(mark, kNever)) producerBell_->ring();
 }
 
 void BlockRing::wakeProducerAfterConsumed(size_t slots) noexcept {
-  producerMark_.store(recycled_.load(std::memory_order_relaxed) + slots, std::memory_order_seq_cst);
+  producerWaitsFor_ = slots == kNever ? kNever : recycled_.load(std::memory_order_relaxed) + slots;
+  producerMark_.store(producerWaitsFor_, std::memory_order_seq_cst);
 }
 
 void BlockRing::wakeConsumerAfterPublished(size_t slots) noexcept {
@@ -63,7 +69,7 @@ void BlockRing::wakeConsumerAfterPublished(size_t slots) noexcept {
 }
 
 bool BlockRing::producerMarkReached() const noexcept {
-  return consumed_.load(std::memory_order_seq_cst) >= producerMark_.load(std::memory_order_seq_cst);
+  return consumed_.load(std::memory_order_seq_cst) >= producerWaitsFor_;
 }
 
 bool BlockRing::canFill() const noexcept {

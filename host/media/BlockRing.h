@@ -53,8 +53,9 @@ class BlockRing {
   void consume() noexcept;                // done with peek(0)
 
   // Waking. The producer's doorbell is rung when the consumed count reaches the producer's mark;
-  // the consumer's when the published count reaches its mark, or a last slot is published.
-  // Either doorbell may be null: that end is then never rung and must look by itself.
+  // the consumer's when the published count reaches its mark, or a last slot is published. A
+  // mark rings once, then waits to be set again. Either doorbell may be null: that end is then
+  // never rung and must look by itself.
   void setDoorbells(Doorbell* producer, Doorbell* consumer) {
     producerBell_ = producer;
     consumerBell_ = consumer;
@@ -63,7 +64,8 @@ class BlockRing {
   void wakeProducerAfterConsumed(size_t slots) noexcept;
   // Consumer, before sleeping: wake me once this many slots past the consumed ones are published.
   void wakeConsumerAfterPublished(size_t slots) noexcept;
-  bool producerMarkReached() const noexcept;  // for the producer's readiness test
+  // For the producer's readiness test: the consumed count has reached the mark it last set.
+  bool producerMarkReached() const noexcept;
   bool canFill() const noexcept;
   bool canRecycle() const noexcept;     // likewise
   size_t published() const noexcept;    // for the consumer's: slots ready to read
@@ -87,6 +89,7 @@ class BlockRing {
   std::atomic<uint64_t> consumerMark_{kNever};
   alignas(64) std::atomic<uint64_t> consumed_{0};
   std::atomic<uint64_t> producerMark_{kNever};
+  uint64_t producerWaitsFor_ = kNever;  // the producer's own copy of its mark
   alignas(64) std::atomic<uint64_t> recycled_{0};
 };
 

@@ -21,7 +21,7 @@ struct TrackSettings {
 };
 
 // How far decoding runs ahead of playback.
-constexpr double kDecodeAheadSeconds = 1.0;
+constexpr double kDecodeAheadSeconds = 4.0;
 
 // Any thread. The track's stream, or none with the reason (the file cannot be decoded).
 // `measureOutput`: the player leaves the tap's output in the stream's slots to be measured there
