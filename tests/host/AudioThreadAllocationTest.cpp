@@ -25,13 +25,17 @@ namespace {
 std::atomic<long> allocations{0};
 thread_local bool counting = false;
 
+}  // namespace
+
+#if TUNELY_COUNTS_ALLOCATIONS
+namespace {
+
 void note() {
   if (counting) allocations.fetch_add(1, std::memory_order_relaxed);
 }
 
 }  // namespace
 
-#if TUNELY_COUNTS_ALLOCATIONS
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
