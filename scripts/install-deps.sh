@@ -6,5 +6,6 @@ apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
   cmake g++ make pkg-config clang libclang-rt-14-dev \
   libplist-dev libsndfile1-dev libsdl2-dev libpng-dev libcli11-dev \
+  libebur128-dev libsoxr-dev sox time \
   libgtest-dev libbenchmark-dev >/dev/null
 echo "dependencies installed"

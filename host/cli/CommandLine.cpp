@@ -31,11 +31,12 @@ int runCommandLine(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::Range(int64_t(1), int64_t(1) << 20));
   std::string layout = "noninterleaved";
-  play->add_option("--layout", layout,
-                   "Sample layout of the stream handed to the tap: one buffer per channel, or "
-                   "the channels interleaved in one buffer")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"noninterleaved", "interleaved"}));
+  CLI::Option* layoutOption =
+      play->add_option("--layout", layout,
+                       "Sample layout of the stream handed to the tap: one buffer per channel, or "
+                       "the channels interleaved in one buffer (default: one buffer per channel "
+                       "for mono and stereo, interleaved for more channels)")
+          ->check(CLI::IsMember({"noninterleaved", "interleaved"}));
   std::vector<std::string> profileNames;
   for (const DeviceProfile& p : deviceProfiles()) profileNames.push_back(p.name);
   play->add_option("--device-profile", options.deviceProfile,
@@ -57,8 +58,9 @@ int runCommandLine(int argc, char** argv) {
     const int status = app.exit(e);
     return status == 0 ? 0 : 2;
   }
-  options.layout =
-      layout == "interleaved" ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
+  options.layout = layout == "interleaved"   ? SampleLayout::Interleaved
+                   : layoutOption->count() > 0 ? SampleLayout::NonInterleaved
+                                               : SampleLayout::Automatic;
   return runPlay(options);
 }
 

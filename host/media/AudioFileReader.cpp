@@ -2,67 +2,98 @@
 
 #include <sndfile.h>
 
-#include <memory>
-
 namespace host {
 namespace {
 
-struct SndfileCloser {
-  void operator()(SNDFILE* f) const { sf_close(f); }
-};
-using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
-
 // Opens for reading and refuses what cannot be played: no channels, no rate, no frames at all.
-SndfileHandle openForReading(const std::string& path, SF_INFO& info, std::string& error) {
+SNDFILE* openForReading(const std::string& path, SF_INFO& info, std::string& error) {
   info = {};
-  SndfileHandle file(sf_open(path.c_str(), SFM_READ, &info));
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
   if (!file) {
     error = sf_strerror(nullptr);
     return nullptr;
   }
   if (info.channels < 1 || info.samplerate < 1) {
     error = "the file declares no channels or no sample rate";
-    return nullptr;
-  }
-  if (info.frames < 1) {
+  } else if (info.frames < 1) {
     error = "the file holds no audio frames";
-    return nullptr;
+  } else {
+    return file;
   }
-  return file;
+  sf_close(file);
+  return nullptr;
 }
 
 }  // namespace
 
+Outcome<std::unique_ptr<AudioFileStream>> AudioFileStream::open(const std::string& path) {
+  Outcome<std::unique_ptr<AudioFileStream>> out;
+  SF_INFO info;
+  SNDFILE* file = openForReading(path, info, out.error);
+  if (!file) return out;
+  out.value.emplace(new AudioFileStream(
+      file, AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames)}));
+  return out;
+}
+
+AudioFileStream::~AudioFileStream() { sf_close(file_); }
+
+int64_t AudioFileStream::read(float* out, int64_t frames) {
+  int64_t done = 0;
+  // Integer formats come back scaled to -1 ... 1 (1/32768 for 16 bit), without clipping. A
+  // decoder may deliver less than asked before the end: ask again until it delivers nothing.
+  while (done < frames && !failed()) {
+    const sf_count_t got = sf_readf_float(file_, out + done * info_.channels, frames - done);
+    if (got > 0) done += got;
+    if (sf_error(file_) != SF_ERR_NO_ERROR) error_ = sf_strerror(file_);
+    if (got <= 0) break;
+  }
+  framesRead_ += done;
+  return done;
+}
+
 Outcome<AudioFileInfo> probeAudioFile(const std::string& path) {
   Outcome<AudioFileInfo> out;
-  SF_INFO info;
-  if (!openForReading(path, info, out.error)) return out;
-  out.value = AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames)};
+  Outcome<std::unique_ptr<AudioFileStream>> stream = AudioFileStream::open(path);
+  if (!stream) {
+    out.error = stream.error;
+    return out;
+  }
+  out.value = (*stream.value)->info();
   return out;
 }
 
 Outcome<DecodedAudio> decodeAudioFile(const std::string& path) {
   Outcome<DecodedAudio> out;
-  SF_INFO info;
-  SndfileHandle file = openForReading(path, info, out.error);
-  if (!file) return out;
+  Outcome<std::unique_ptr<AudioFileStream>> opened = AudioFileStream::open(path);
+  if (!opened) {
+    out.error = opened.error;
+    return out;
+  }
+  AudioFileStream& stream = **opened.value;
   DecodedAudio audio;
-  audio.sampleRate = info.samplerate;
-  audio.channels = info.channels;
-  // Integer formats come back scaled to -1 ... 1 (1/32768 for 16 bit), without clipping.
-  audio.samples.resize(size_t(info.frames) * size_t(info.channels));
-  sf_count_t got = sf_readf_float(file.get(), audio.samples.data(), info.frames);
-  if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
-    out.error = sf_strerror(file.get());
+  audio.sampleRate = stream.info().sampleRate;
+  audio.channels = stream.info().channels;
+  // Grown as the audio decodes: the announced length may be wrong, even absurd.
+  constexpr int64_t kChunk = 1 << 16;
+  int64_t got = 0;
+  for (;;) {
+    audio.samples.resize(size_t(got + kChunk) * size_t(audio.channels));
+    const int64_t n = stream.read(audio.samples.data() + got * audio.channels, kChunk);
+    got += n;
+    if (n < kChunk) break;  // the end, or a decode error
+  }
+  if (stream.failed()) {
+    out.error = stream.error();
     return out;
   }
   if (got < 1) {
     out.error = "no audio frames could be decoded";
     return out;
   }
-  // Some containers announce more frames than they hold; play what was decoded.
+  // Some containers announce more frames than they hold; keep what was decoded.
   audio.frames = got;
-  audio.samples.resize(size_t(got) * size_t(info.channels));
+  audio.samples.resize(size_t(got) * size_t(audio.channels));
   out.value = std::move(audio);
   return out;
 }

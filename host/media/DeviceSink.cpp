@@ -69,13 +69,13 @@ void DeviceSink::fill(float* out, int64_t frames) noexcept {
   const int64_t ch = obtained_.channels;
   while (frames > 0) {
     if (!current_) current_ = next_.exchange(nullptr, std::memory_order_acquire);
-    if (!current_) {
+    bool ended = false;
+    const int64_t n = current_ ? current_->play(out, std::min(frames, blockFrames_), &ended) : 0;
+    if (ended) current_ = nullptr;  // the main thread may now finish it
+    if (n == 0 && !ended) {         // nothing to play, or decoding fell behind: silence
       std::memset(out, 0, size_t(frames * ch) * sizeof(float));
       return;
     }
-    bool ended = false;
-    const int64_t n = current_->render(out, std::min(frames, blockFrames_), &ended);
-    if (ended) current_ = nullptr;  // the main thread may now finish it
     out += n * ch;
     frames -= n;
   }

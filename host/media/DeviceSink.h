@@ -1,6 +1,8 @@
 // The sound device, through SDL2 audio. Its callback is the audio thread: it plays the track it
 // holds and, when that ends, takes the one the main thread has handed over, with no gap. The
-// main thread prepares each track ahead, so the callback only renders: no allocation, lock or log.
+// main thread prepares each track ahead and a decoding thread fills its ring, so the callback only
+// renders: no allocation, lock, log or wait. Should decoding ever fall behind, it plays silence
+// rather than wait.
 #pragma once
 
 #include <SDL2/SDL.h>

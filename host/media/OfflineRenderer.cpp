@@ -1,11 +1,17 @@
 #include "host/media/OfflineRenderer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "foundation/NSRunLoop.h"
+#include "host/media/DecodeThread.h"
+#include "host/media/Doorbell.h"
+#include "host/media/FlushToZeroScope.h"
+#include "host/media/OutputWriter.h"
 #include "host/media/ProgressBar.h"
-#include "host/media/RenderThread.h"
 #include "host/media/StopRequest.h"
 
 namespace host {
@@ -21,6 +27,12 @@ double totalSeconds(const std::vector<QueuedFile>& files) {
   for (const QueuedFile& f : files) total += double(f.info.frames) / f.info.sampleRate;
   return total;
 }
+
+// A file of the queue opened and decoding ahead, its track not made yet.
+struct OpenedFile {
+  size_t index;
+  std::unique_ptr<TrackStream> stream;
+};
 
 }  // namespace
 
@@ -40,47 +52,106 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
                           const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
                           bool showProgress) {
   PlayOutcome outcome;
-  RenderThread audioThread;
+  if (files.empty()) return outcome;
+  noteUnfilteredTracks(files, settings.layout);
   ProgressBar progress(totalSeconds(files), showProgress);
   NSRunLoop* runLoop = NSRunLoop::mainRunLoop();
-  std::vector<float> block;
+  Doorbell doorbell;  // the main thread sleeps on it for decoded blocks or room to write
+  DecodeThread decoder;
+  OutputWriter writer(sink, files.front().info.channels, files.front().info.sampleRate,
+                      settings.blockFrames, doorbell);
+  std::vector<std::unique_ptr<TrackPlayback>> played;  // measured to the end once all is written
 
-  bool stopped = false;
-  for (size_t index = 0; index < files.size() && !stopped; ++index) {
-    const QueuedFile& file = files[index];
-    auto loaded = loadTrack(session, file.path, settings);
-    if (!loaded) {
-      reportUnplayable(file.path, loaded.error);
-      outcome.anyFailed = true;
-      continue;
+  // Opens the next file that can be played and has it decoded ahead; reports those that cannot.
+  size_t nextFile = 0;
+  auto openNext = [&]() -> std::optional<OpenedFile> {
+    while (nextFile < files.size()) {
+      const size_t index = nextFile++;
+      auto stream = openTrackStream(files[index].path, settings, false);
+      if (!stream) {
+        progress.done();
+        reportUnplayable(files[index].path, stream.error);
+        outcome.anyFailed = true;
+        continue;
+      }
+      (*stream.value)->ring().setDoorbells(&decoder.doorbell(), &doorbell);
+      decoder.attach(**stream.value);
+      return OpenedFile{index, std::move(*stream.value)};
     }
-    TrackPlayback& track = **loaded.value;
-    block.resize(size_t(settings.blockFrames) * size_t(track.channels()));
+    return std::nullopt;
+  };
+
+  std::optional<OpenedFile> upcoming = openNext();
+  bool stopped = false;
+  while (upcoming && !stopped) {
+    const size_t index = upcoming->index;
+    // The track's queue item and tap are made now, when it is due, as the player does.
+    std::unique_ptr<TrackPlayback> owned =
+        makeTrack(session, files[index].path, std::move(upcoming->stream), settings);
+    upcoming.reset();
+    TrackPlayback& track = *owned;
+    BlockRing& input = track.stream().ring();
     const std::string label = std::to_string(index + 1) + "/" + std::to_string(files.size());
 
-    int64_t rendered = 0;
-    auto renderBlock = [&] { rendered = track.render(block.data(), settings.blockFrames); };
-    while (!track.finished()) {
+    for (;;) {
       if (StopRequest::requested()) {
         outcome.interrupted = stopped = true;
         break;
       }
+      if (!upcoming && track.stream().decodingFinished()) upcoming = openNext();
+      bool endsThere = false;
+      const int64_t ready = track.framesReady(&endsThere);
+      if (ready < settings.blockFrames && !endsThere) {  // decoding is behind: wait for it
+        input.wakeConsumerAfterPublished(std::max<size_t>(1, input.size() / 2));
+        doorbell.wait([&] {
+          bool ends = false;
+          return track.framesReady(&ends) >= settings.blockFrames || ends;
+        });
+        continue;
+      }
+      if (ready == 0) {  // the file ended with the previous block
+        track.render(nullptr, settings.blockFrames);
+        break;
+      }
+      // The main thread's turn comes at the block boundary, then the block goes through the tap.
       runLoop->fireDueTimers();
-      audioThread.run(renderBlock);
-      std::string error;
-      if (!sink.write(block.data(), rendered, error)) {
-        progress.done();
-        std::fprintf(stderr, "tunely: cannot write the output file: %s\n", error.c_str());
+      float* block = writer.nextBlock();
+      if (!block) {
         outcome.anyFailed = stopped = true;
         break;
       }
+      bool ended = false;
+      int64_t rendered = 0;
+      {
+        FlushToZeroScope audioThreadMode;
+        rendered = track.render(block, settings.blockFrames, &ended);
+      }
+      writer.write(rendered, track.stream(), ended);
       clock.advance(rendered, track.sampleRate());
       progress.update(clock.seconds(), label);
+      if (ended) break;
     }
+    decoder.detach(track.stream());
     track.finish();
-    outcome.reports.push_back(reportOf(track));
+    if (!track.stream().damage().empty()) {
+      progress.done();
+      outcome.anyFailed = reportDamage(track);
+    }
+    played.push_back(std::move(owned));
+    if (!upcoming && !stopped) upcoming = openNext();  // when the track ended before we looked
   }
+  if (upcoming) decoder.detach(*upcoming->stream);
   progress.done();
+
+  std::string error;
+  if (!writer.finish(error)) {
+    std::fprintf(stderr, "tunely: cannot write the output file: %s\n", error.c_str());
+    outcome.anyFailed = true;
+  }
+  for (auto& track : played) {
+    track->stream().output().finish();  // a track stopped in the middle has no last block
+    outcome.reports.push_back(reportOf(*track));
+  }
   return outcome;
 }
 

@@ -8,4 +8,34 @@ void reportUnplayable(const std::string& path, const std::string& why) {
   std::fprintf(stderr, "tunely: cannot play \"%s\": %s\n", path.c_str(), why.c_str());
 }
 
+bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout layout) {
+  int count = 0;
+  const QueuedFile* first = nullptr;
+  for (const QueuedFile& f : files) {
+    if (equalizerFilters(layout, f.info.channels)) continue;
+    if (!first) first = &f;
+    ++count;
+  }
+  if (!first) return false;
+  const std::string others =
+      count > 1 ? ", and so do " + std::to_string(count - 1) + " more tracks" : "";
+  std::fprintf(stderr,
+               "tunely: with --layout noninterleaved the equalizer leaves a stream of more than "
+               "two channels unprocessed: \"%s\" (%d channels) plays unfiltered%s\n",
+               first->path.c_str(), first->info.channels, others.c_str());
+  return true;
+}
+
+bool reportDamage(TrackPlayback& track) {
+  const TrackStream& stream = track.stream();
+  if (stream.damage().empty()) return false;
+  std::string why = stream.damage();
+  while (!why.empty() && (why.back() == '.' || why.back() == ' ')) why.pop_back();
+  std::fprintf(stderr,
+               "tunely: \"%s\" is damaged %.2f s in (frame %lld): %s; it played up to there\n",
+               track.path().c_str(), double(stream.framesDecoded()) / track.sampleRate(),
+               static_cast<long long>(stream.framesDecoded()), why.c_str());
+  return true;
+}
+
 }  // namespace host

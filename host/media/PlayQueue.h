@@ -26,4 +26,12 @@ struct PlayOutcome {
 // Prints why `path` cannot be played, in the form every track failure takes.
 void reportUnplayable(const std::string& path, const std::string& why);
 
+// Prints, once, that the equalizer will leave the queue's tracks of more than two channels as
+// they are when each channel goes to it in a buffer of its own. True when it did.
+bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout layout);
+
+// Once a track has played: if its file turned out damaged, prints where and why (it played up to
+// there) and returns true.
+bool reportDamage(TrackPlayback& track);
+
 }  // namespace host

@@ -25,7 +25,11 @@ void ProgressBar::update(double seconds, const std::string& label) {
   const int filled = int(fraction * kWidth);
   std::string bar(size_t(filled), '#');
   bar.resize(kWidth, '.');
-  std::fprintf(stderr, "\r\033[K[%s] %5.1f / %.1f s  %s", bar.c_str(), seconds, total_,
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  char speed[32] = "";
+  if (wall > 0) std::snprintf(speed, sizeof speed, "  %.0fx real time", seconds / wall);
+  std::fprintf(stderr, "\r\033[K[%s] %5.1f / %.1f s%s  %s", bar.c_str(), seconds, total_, speed,
                label.c_str());
   std::fflush(stderr);
   drawn_ = true;

@@ -1,6 +1,7 @@
 // Plays the queue on the sound device in real time. The main thread runs the run loop by the wall
-// clock (the controls' timers fire there), loads each next track ahead of the end of the current
-// one, hands it to the device and finishes tracks the device has played out.
+// clock (the controls' timers fire there), loads each next track as the current one's decoding
+// reaches its end, hands it to the device and finishes tracks the device has played out. A
+// decoding thread keeps about a second of each track decoded ahead.
 #pragma once
 
 #include <string>
@@ -17,8 +18,9 @@ class RealtimePlayer {
   // no sound device.
   bool openDevice(const AudioFileInfo& format, int64_t blockFrames, std::string& error);
 
-  // Main thread; returns when the queue has played out or Ctrl-C stopped it. A track whose
-  // format differs from the device's waits for the device to play out, then reopens it.
+  // Main thread; returns when the queue has played out or Ctrl-C stopped it. A track of another
+  // sample rate is resampled to the device's after its tap; one with another channel count waits
+  // for the device to play out, then reopens it.
   PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,
                    const TrackSettings& settings);
 

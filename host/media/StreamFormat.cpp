@@ -2,10 +2,19 @@
 
 namespace host {
 
+SampleLayout layoutFor(SampleLayout requested, int channels) {
+  if (requested != SampleLayout::Automatic) return requested;
+  return channels > 2 ? SampleLayout::Interleaved : SampleLayout::NonInterleaved;
+}
+
+bool equalizerFilters(SampleLayout layout, int channels) {
+  return layoutFor(layout, channels) == SampleLayout::Interleaved || channels <= 2;
+}
+
 AudioStreamBasicDescription floatStreamDescription(double sampleRate, int channels,
                                                    SampleLayout layout) {
   const UInt32 bytesPerSample = sizeof(float);
-  const bool split = layout == SampleLayout::NonInterleaved;
+  const bool split = layoutFor(layout, channels) == SampleLayout::NonInterleaved;
   AudioStreamBasicDescription d{};
   d.mSampleRate = sampleRate;
   d.mFormatID = kAudioFormatLinearPCM;

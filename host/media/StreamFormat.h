@@ -6,7 +6,16 @@
 
 namespace host {
 
-enum class SampleLayout { NonInterleaved, Interleaved };
+// Automatic: one buffer per channel for mono and stereo, as the phone's player hands them, and
+// one interleaved buffer beyond two channels, the only way the equalizer filters such a stream.
+enum class SampleLayout { NonInterleaved, Interleaved, Automatic };
+
+// The layout a track of `channels` channels is handed in (never Automatic).
+SampleLayout layoutFor(SampleLayout requested, int channels);
+
+// The equalizer filters one interleaved buffer, or one or two separate buffers; it leaves a
+// stream in more buffers as it is.
+bool equalizerFilters(SampleLayout layout, int channels);
 
 // Flags 41 (float | packed | non-interleaved) or 9 (float | packed).
 AudioStreamBasicDescription floatStreamDescription(double sampleRate, int channels,

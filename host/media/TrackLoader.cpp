@@ -4,20 +4,33 @@
 
 namespace host {
 
-Outcome<std::unique_ptr<TrackPlayback>> loadTrack(PlayerSession& session, const std::string& path,
-                                                  const TrackSettings& settings) {
-  Outcome<std::unique_ptr<TrackPlayback>> out;
-  Outcome<DecodedAudio> audio = decodeAudioFile(path);
-  if (!audio) {
-    out.error = audio.error;
-    return out;
-  }
+Outcome<std::unique_ptr<TrackStream>> openTrackStream(const std::string& path,
+                                                      const TrackSettings& settings,
+                                                      bool measureOutput) {
+  return TrackStream::open(path, settings.blockFrames, kDecodeAheadSeconds, measureOutput);
+}
+
+std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::string& path,
+                                         std::unique_ptr<TrackStream> stream,
+                                         const TrackSettings& settings) {
   Ref<NSObject> item = session.makeQueueItem(path);
   MTAudioProcessingTapRef tap = PlayerSession::tapOf(PlayerSession::playerItemOf(item));
-  auto track = std::make_unique<TrackPlayback>(path, std::move(*audio.value), std::move(item), tap,
+  auto track = std::make_unique<TrackPlayback>(path, std::move(stream), std::move(item), tap,
                                                settings.layout, settings.blockFrames);
   track->prepare();
-  out.value = std::move(track);
+  return track;
+}
+
+Outcome<std::unique_ptr<TrackPlayback>> loadTrack(PlayerSession& session, const std::string& path,
+                                                  const TrackSettings& settings,
+                                                  bool measureOutput) {
+  Outcome<std::unique_ptr<TrackPlayback>> out;
+  Outcome<std::unique_ptr<TrackStream>> stream = openTrackStream(path, settings, measureOutput);
+  if (!stream) {
+    out.error = stream.error;
+    return out;
+  }
+  out.value = makeTrack(session, path, std::move(*stream.value), settings);
   return out;
 }
 

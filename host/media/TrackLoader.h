@@ -1,5 +1,8 @@
-// Turns a file of the queue into a playable track the way the player does: decode it, make an
-// MPAVItem for it, send loadAssetAndPlayerItem, and take the tap from the player item it stored.
+// Turns a file of the queue into a playable track the way the player does, in two steps: open the
+// file and decode its first block (the rest is decoded as it plays, by a DecodeThread), then make
+// an MPAVItem for it, send loadAssetAndPlayerItem, and take the tap from the player item it
+// stored. The second step runs the system's code (the tap's preparation sets up the equalizer for
+// the stream), so a player takes it exactly when the track is due; the first may come early.
 #pragma once
 
 #include <memory>
@@ -13,12 +16,28 @@ namespace host {
 class PlayerSession;
 
 struct TrackSettings {
-  SampleLayout layout = SampleLayout::NonInterleaved;
+  SampleLayout layout = SampleLayout::Automatic;
   int64_t blockFrames = 4096;
 };
 
-// Main thread. A prepared track, or none with the reason (the file could not be decoded).
+// How far decoding runs ahead of playback.
+constexpr double kDecodeAheadSeconds = 4.0;
+
+// Any thread. The track's stream, or none with the reason (the file cannot be decoded).
+// `measureOutput`: the player leaves the tap's output in the stream's slots to be measured there
+// (live); otherwise whoever writes the output measures it.
+Outcome<std::unique_ptr<TrackStream>> openTrackStream(const std::string& path,
+                                                      const TrackSettings& settings,
+                                                      bool measureOutput);
+
+// Main thread. The prepared track playing `stream`.
+std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::string& path,
+                                         std::unique_ptr<TrackStream> stream,
+                                         const TrackSettings& settings);
+
+// Main thread. Both steps at once.
 Outcome<std::unique_ptr<TrackPlayback>> loadTrack(PlayerSession& session, const std::string& path,
-                                                  const TrackSettings& settings);
+                                                  const TrackSettings& settings,
+                                                  bool measureOutput);
 
 }  // namespace host

@@ -1,5 +1,5 @@
-// The report printed after playing: per track its length and the levels going into and coming
-// out of the tap, so the equalizer's effect can be read off.
+// The report printed after playing: per track its length, how it went through the tap, and the
+// levels and loudness going into and coming out of it, so the equalizer's effect can be read off.
 #pragma once
 
 #include <cstdint>
@@ -14,15 +14,18 @@ namespace host {
 class TrackPlayback;
 
 struct TrackReport {
+  enum class Route { ThroughTheTap, Unprocessed, NoTap };
   std::string path;
   double sampleRate = 0;
   int channels = 0;
   int64_t framesPlayed = 0;
-  bool tapped = false;
+  Route route = Route::NoTap;
   LevelMeter input, output;
+  double inputLoudness = 0, outputLoudness = 0;  // LUFS; NaN when it cannot be told
 };
 
-TrackReport reportOf(const TrackPlayback& track);
+// Main thread, once the track is finish()ed and its output measure completed.
+TrackReport reportOf(TrackPlayback& track);
 void printSummary(std::ostream& out, const std::vector<TrackReport>& reports);
 
 }  // namespace host

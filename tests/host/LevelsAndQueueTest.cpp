@@ -48,6 +48,39 @@ TEST(LevelMeter, BassLevelFollowsLowFrequenciesInEachChannel) {
   EXPECT_NEAR(split.bassRms() / low.bassRms(), std::sqrt(0.5), 0.02);
 }
 
+// The meter measures whole frames several at a time; it must agree with the plain definition,
+// one sample after another, whatever the channel count and however the samples are split up.
+TEST(LevelMeter, AgreesWithTheSampleBySampleDefinitionForAnyChannelCountAndSplit) {
+  for (int channels : {1, 2, 3, 8}) {
+    std::vector<float> s;
+    for (int i = 0; i < 1001 * channels; ++i)
+      s.push_back(float(1.2 * std::sin(0.003 * i * (1 + i % channels)) + 0.05 * std::sin(1.3 * i)));
+    const double step = 1.0 - std::exp(-2.0 * M_PI * host::kBassBandHz / 48000);
+    std::vector<double> low(size_t(channels), 0.0);
+    double peak = 0, sum = 0, bass = 0;
+    int64_t overs = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+      peak = std::max(peak, double(std::fabs(s[i])));
+      overs += std::fabs(s[i]) > 1.0f;
+      sum += double(s[i]) * s[i];
+      double& y = low[i % size_t(channels)];
+      y += step * (s[i] - y);
+      bass += y * y;
+    }
+    host::LevelMeter whole(channels, 48000), pieces(channels, 48000);
+    whole.add(s.data(), s.size());
+    for (size_t at = 0, n = 1; at < s.size(); at += n, n = n % 37 + 5)
+      pieces.add(s.data() + at, std::min(n, s.size() - at));
+    for (const host::LevelMeter* m : {&whole, &pieces}) {
+      EXPECT_EQ(m->peak(), float(peak)) << channels;
+      EXPECT_EQ(m->beyondFullScale(), overs) << channels;
+      EXPECT_EQ(m->samples(), int64_t(s.size()));
+      EXPECT_NEAR(m->rms(), std::sqrt(sum / double(s.size())), 1e-12) << channels;
+      EXPECT_NEAR(m->bassRms(), std::sqrt(bass / double(s.size())), 1e-9) << channels;
+    }
+  }
+}
+
 TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
   using host::QueuedFile;
   std::vector<QueuedFile> q{{"a.wav", {44100, 2, 10}}, {"b.wav", {44100, 2, 5}}};

@@ -1,10 +1,13 @@
 // The media pipeline's side of a tap: block sizes, stream descriptions, buffer layouts and the
-// tap's life cycle, against a tap whose callbacks record what they are given.
+// tap's life cycle, against a tap whose callbacks record what they are given; blocks taken from a
+// stream decoded ahead, and what is measured of them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "CommandHarness.h"
+#include "host/media/TrackLoader.h"
 #include "host/media/TrackPlayback.h"
 #include "mediatoolbox/MTAudioProcessingTap.h"
 
@@ -46,7 +49,8 @@ class TrackPlaybackTest : public ::testing::Test {
   void SetUp() override { recorder = &rec; }
   void TearDown() override { recorder = nullptr; }
 
-  std::unique_ptr<TrackPlayback> track(SampleLayout layout, int64_t block, bool withTap = true) {
+  std::unique_ptr<TrackPlayback> track(SampleLayout layout, int64_t block, bool withTap = true,
+                                       bool measureOutput = false) {
     MTAudioProcessingTapRef tap = nullptr;
     if (withTap) {
       MTAudioProcessingTapCallbacks callbacks{};
@@ -60,22 +64,37 @@ class TrackPlaybackTest : public ::testing::Test {
       callbacks.finalize = [](MTAudioProcessingTapRef) { ++recorder->finalizes; };
       EXPECT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
     }
-    auto t = std::make_unique<TrackPlayback>(
-        "t.wav", input, withTap ? make<TapOwner>(tap) : nullptr, tap, layout, block);
+    if (!written) {
+      tunely_test::writeFloatWav(temp.file("t.wav"), input);
+      written = true;
+    }
+    auto stream = host::openTrackStream(temp.file("t.wav"), {layout, block}, measureOutput);
+    EXPECT_TRUE(stream) << stream.error;
+    auto t = std::make_unique<TrackPlayback>("t.wav", std::move(*stream.value),
+                                             withTap ? make<TapOwner>(tap) : nullptr, tap,
+                                             layout, block);
     t->prepare();
     return t;
   }
 
+  // Plays the track to its end, decoding on this thread whenever the ring runs dry.
   std::vector<float> renderAll(TrackPlayback& t, int64_t ask) {
     std::vector<float> out(input.samples.size());
     int64_t done = 0;
-    while (!t.finished()) done += t.render(out.data() + done * input.channels, ask);
+    while (!t.finished()) {
+      const int64_t n = t.render(out.data() + done * input.channels, ask);
+      if (n == 0) t.stream().work();
+      done += n;
+    }
+    EXPECT_EQ(done, input.frames);
     EXPECT_EQ(t.render(out.data(), ask), 0);
     return out;
   }
 
   Recorder rec;
   host::DecodedAudio input = tunely_test::testSignal(44100, 2, 10000 / 44100.0);
+  tunely_test::TempFolder temp;
+  bool written = false;
 };
 
 TEST_F(TrackPlaybackTest, EachBlockAsksForTheBlockSizeAndTheLastOnlyForWhatRemains) {
@@ -116,12 +135,78 @@ TEST_F(TrackPlaybackTest, FinishUnpreparesOnceAndReleasingTheItemFinalizesTheTap
   EXPECT_TRUE(t->hasTap());
 }
 
-TEST_F(TrackPlaybackTest, WithoutATapTheAudioPassesUnchangedAndIsMetered) {
-  auto t = track(SampleLayout::NonInterleaved, 512, false);
+TEST_F(TrackPlaybackTest, WithoutATapTheAudioPassesUnchangedAndIsMeasured) {
+  auto t = track(SampleLayout::NonInterleaved, 512, false, true);
   EXPECT_EQ(renderAll(*t, 700), input.samples);
-  EXPECT_EQ(t->inputLevels().samples(), 20000);
-  EXPECT_EQ(t->outputLevels().peak(), t->inputLevels().peak());
-  EXPECT_EQ(t->outputLevels().rms(), t->inputLevels().rms());
+  t->finish();
+  const host::LevelMeter& in = t->stream().input().levels();
+  const host::LevelMeter& out = t->stream().output().levels();
+  EXPECT_EQ(in.samples(), 20000);
+  EXPECT_EQ(out.samples(), 20000);
+  EXPECT_EQ(out.peak(), in.peak());
+  EXPECT_EQ(out.rms(), in.rms());
+  EXPECT_EQ(t->framesRendered(), 10000);
+}
+
+TEST_F(TrackPlaybackTest, BlocksSpanningDecodedSlotsPlayTheSameAndEveryPlayedFrameIsMeasured) {
+  // 700 frames at a time from slots of 512: most blocks join the end of one slot to the start of
+  // the next, and the tap's output is left beside the input in each slot to be measured.
+  input = tunely_test::testSignal(44100, 2, 0.5);  // long enough for a loudness figure
+  std::vector<float> negated = input.samples;
+  for (float& x : negated) x = -x;
+  auto t = track(SampleLayout::Interleaved, 512, true, true);
+  EXPECT_EQ(renderAll(*t, 700), negated);
+  t->finish();
+  const host::LevelMeter& in = t->stream().input().levels();
+  const host::LevelMeter& out = t->stream().output().levels();
+  EXPECT_EQ(out.samples(), 2 * input.frames);
+  EXPECT_EQ(out.peak(), in.peak());  // negating keeps every level
+  EXPECT_DOUBLE_EQ(out.rms(), in.rms());
+  EXPECT_DOUBLE_EQ(out.bassRms(), in.bassRms());
+  EXPECT_TRUE(std::isfinite(t->stream().input().loudness()));
+  EXPECT_NEAR(t->stream().input().loudness(), t->stream().output().loudness(), 1e-9);
+}
+
+TEST_F(TrackPlaybackTest, WhileDecodingIsBehindNothingPlaysAndTheTrackDoesNotEnd) {
+  auto t = track(SampleLayout::NonInterleaved, 4096);
+  std::vector<float> out(4096 * 2);
+  bool ended = true;
+  EXPECT_EQ(t->render(out.data(), 4096, &ended), 4096);  // the block decoded when opened
+  EXPECT_EQ(t->render(out.data(), 4096, &ended), 0);
+  EXPECT_FALSE(ended);
+  EXPECT_FALSE(t->finished());
+  t->stream().work();
+  EXPECT_EQ(t->render(out.data(), 4096, &ended), 4096);
+  EXPECT_EQ(rec.asked, (std::vector<CMItemCount>{4096, 4096}));  // the tap never saw an empty block
+}
+
+TEST_F(TrackPlaybackTest, ATrackPlayedAtAnotherRateLastsAsLongAndKeepsItsPitch) {
+  input = tunely_test::testSignal(44100, 2, 1.0);
+  auto t = track(SampleLayout::NonInterleaved, 1024, false);
+  std::string error;
+  ASSERT_TRUE(t->playAtRate(48000, error)) << error;
+  std::vector<float> out;
+  std::vector<float> block(1024 * 2);
+  for (bool ended = false; !ended;) {
+    const int64_t n = t->play(block.data(), 1024, &ended);
+    if (n == 0 && !ended) t->stream().work();
+    out.insert(out.end(), block.begin(), block.begin() + n * 2);
+  }
+  EXPECT_EQ(t->framesRendered(), 44100);  // the tap saw the track at its own rate, all of it
+  EXPECT_EQ(out.size(), 48000u * 2);
+  // The 55 Hz bass of the test signal stays 55 Hz: its phase against a 55 Hz reference at the new
+  // rate holds still over the second, and the level is kept.
+  double in = 0, quad = 0, energy = 0;
+  for (size_t i = 4800; i < 43200; ++i) {
+    const double phase = 2 * M_PI * 55.0 * double(i) / 48000;
+    in += out[2 * i] * std::sin(phase);
+    quad += out[2 * i] * std::cos(phase);
+    energy += double(out[2 * i]) * out[2 * i];
+  }
+  const double amplitude = 2 * std::hypot(in, quad) / (43200 - 4800);
+  EXPECT_NEAR(amplitude, 0.35, 0.01);
+  EXPECT_NEAR(std::atan2(quad, in), 0.4, 0.01);  // the left channel's starting phase
+  EXPECT_GT(energy, 0);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "host/media/OutputWriter.h"
+
+#include <algorithm>
+
+#include "host/media/TrackStream.h"
+#include "host/media/TrackLoader.h"
+#include "host/media/WavFileSink.h"
+
+namespace host {
+
+OutputWriter::OutputWriter(WavFileSink& sink, int channels, double sampleRate,
+                           int64_t blockFrames, Doorbell& mainDoorbell)
+    : sink_(sink),
+      mainDoorbell_(mainDoorbell),
+      ring_(slotsForSeconds(kDecodeAheadSeconds, sampleRate, blockFrames), blockFrames, channels,
+            false) {
+  ring_.setDoorbells(&mainDoorbell_, &doorbell_);
+  thread_ = std::thread([this] { loop(); });
+}
+
+OutputWriter::~OutputWriter() {
+  std::string error;
+  finish(error);
+}
+
+float* OutputWriter::nextBlock() {
+  for (;;) {
+    if (failed()) return nullptr;
+    while (ring_.slotToRecycle()) ring_.recycle();
+    if (BlockRing::Slot* slot = ring_.slotToFill()) return slot->samples;
+    ring_.wakeProducerAfterConsumed(std::max<size_t>(1, ring_.size() / 2));
+    mainDoorbell_.wait([this] { return ring_.producerMarkReached() || failed(); });
+  }
+}
+
+void OutputWriter::write(int64_t frames, TrackStream& stream, bool last) {
+  BlockRing::Slot* slot = ring_.slotToFill();
+  slot->frames = frames;
+  slot->tag = &stream;
+  slot->last = last;
+  ring_.publish();
+}
+
+bool OutputWriter::finish(std::string& error) {
+  if (!finished_) {
+    finished_ = true;
+    closing_.store(true, std::memory_order_seq_cst);
+    doorbell_.ring();
+    thread_.join();
+  }
+  if (!failed()) return true;
+  error = error_;
+  return false;
+}
+
+bool OutputWriter::ready() const {
+  return closing_.load(std::memory_order_seq_cst) || ring_.published() >= ring_.size() / 2;
+}
+
+void OutputWriter::loop() {
+  for (;;) {
+    BlockRing::Slot* slot = ring_.peek(0);
+    if (!slot) {
+      if (closing_.load(std::memory_order_seq_cst)) {
+        if (!ring_.peek(0)) return;  // closing_ is set after the last block is published
+        continue;
+      }
+      ring_.wakeConsumerAfterPublished(std::max<size_t>(1, ring_.size() / 2));
+      doorbell_.wait([this] { return ready(); });
+      continue;
+    }
+    if (!failed()) {
+      auto& stream = *const_cast<TrackStream*>(static_cast<const TrackStream*>(slot->tag));
+      stream.output().add(slot->samples, slot->frames);
+      if (slot->last) stream.output().finish();
+      std::string error;
+      if (!sink_.write(slot->samples, slot->frames, error)) {
+        error_ = error;
+        failed_.store(true, std::memory_order_release);
+        mainDoorbell_.ring();
+      }
+    }
+    ring_.consume();
+  }
+}
+
+}  // namespace host

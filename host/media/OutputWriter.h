@@ -1,0 +1,55 @@
+// The offline render's writing end: a thread that takes the rendered blocks from a ring, measures
+// them for their track and writes them to the WAV file, while the main thread renders the next
+// ones. The two wake each other only about twice per ring's worth of blocks.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "host/media/BlockRing.h"
+#include "host/media/Doorbell.h"
+
+namespace host {
+
+class TrackStream;
+class WavFileSink;
+
+class OutputWriter {
+ public:
+  // `mainDoorbell`: the main thread sleeps on it while the ring is full.
+  OutputWriter(WavFileSink& sink, int channels, double sampleRate, int64_t blockFrames,
+               Doorbell& mainDoorbell);
+  ~OutputWriter();  // finish()es
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+
+  // Main thread: where to render the next block (blockFrames frames), once there is room. Null
+  // once a write has failed.
+  float* nextBlock();
+  // Main thread: the block from nextBlock() holds `frames` frames of `stream`'s track; `last`
+  // when the track ends with it (its output measure is then completed).
+  void write(int64_t frames, TrackStream& stream, bool last);
+  // Main thread: waits until everything handed over is written and stops the thread. False with
+  // the reason when a write failed.
+  bool finish(std::string& error);
+
+  bool failed() const { return failed_.load(std::memory_order_acquire); }
+
+ private:
+  void loop();
+  bool ready() const;
+
+  WavFileSink& sink_;
+  Doorbell& mainDoorbell_;
+  BlockRing ring_;
+  Doorbell doorbell_;
+  std::atomic<bool> closing_{false};
+  std::atomic<bool> failed_{false};
+  std::string error_;  // written by the thread before failed_
+  bool finished_ = false;
+  std::thread thread_;
+};
+
+}  // namespace host

@@ -1,0 +1,28 @@
+// What the summary tells about one side of a track (what went into the tap, or what came out):
+// levels and integrated loudness, measured block by block on a thread that may allocate.
+#pragma once
+
+#include <cstdint>
+
+#include "host/media/LevelMeter.h"
+#include "host/media/LoudnessMeter.h"
+
+namespace host {
+
+class SignalAnalysis {
+ public:
+  SignalAnalysis(int channels, double sampleRate, int64_t expectedFrames);
+
+  void add(const float* frames, int64_t count) noexcept;  // interleaved
+  void finish() { loudness_.finish(); }                   // frees the loudness state
+
+  const LevelMeter& levels() const { return levels_; }
+  double loudness() const { return loudness_.integrated(); }  // LUFS, once finish()ed
+
+ private:
+  int channels_;
+  LevelMeter levels_;
+  LoudnessMeter loudness_;
+};
+
+}  // namespace host

@@ -1,0 +1,164 @@
+// What the audio thread runs must not allocate: taking blocks from the decoded ring through a
+// tap (whole blocks as offline, blocks spanning slots as the sound device asks) and resampling a
+// track to the device's rate. Every allocation of this test program is counted, C's malloc
+// family included (libsoxr is C), while the counting thread plays. Sanitizers replace malloc
+// themselves, so their builds skip these tests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <vector>
+
+#include "CommandHarness.h"
+#include "host/media/TrackLoader.h"
+#include "host/media/TrackPlayback.h"
+#include "mediatoolbox/MTAudioProcessingTap.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TUNELY_COUNTS_ALLOCATIONS 0
+#else
+#define TUNELY_COUNTS_ALLOCATIONS 1
+#endif
+
+namespace {
+
+std::atomic<long> allocations{0};
+thread_local bool counting = false;
+
+}  // namespace
+
+#if TUNELY_COUNTS_ALLOCATIONS
+namespace {
+
+void note() {
+  if (counting) allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+
+void* malloc(size_t size) {
+  note();
+  return __libc_malloc(size);
+}
+void* calloc(size_t count, size_t size) {
+  note();
+  return __libc_calloc(count, size);
+}
+void* realloc(void* p, size_t size) {
+  note();
+  return __libc_realloc(p, size);
+}
+void* memalign(size_t alignment, size_t size) {
+  note();
+  return __libc_memalign(alignment, size);
+}
+void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
+int posix_memalign(void** out, size_t alignment, size_t size) {
+  *out = memalign(alignment, size);
+  return *out ? 0 : 12;  // ENOMEM
+}
+}
+#endif
+
+namespace {
+
+using host::SampleLayout;
+using host::TrackPlayback;
+
+struct TapOwner : NSObject {
+  explicit TapOwner(MTAudioProcessingTapRef t) : tap(t) {}
+  ~TapOwner() override { CFRelease(tap); }
+  MTAudioProcessingTapRef tap;
+};
+
+// Halves every sample it fetches, in whatever buffers it is handed.
+void halve(MTAudioProcessingTapRef tap, CMItemCount frames, MTAudioProcessingTapFlags,
+           AudioBufferList* list, CMItemCount* framesOut, MTAudioProcessingTapFlags* flagsOut) {
+  MTAudioProcessingTapGetSourceAudio(tap, frames, list, flagsOut, nullptr, framesOut);
+  for (UInt32 b = 0; b < list->mNumberBuffers; ++b) {
+    auto* s = static_cast<float*>(list->mBuffers[b].mData);
+    for (size_t i = 0; i < list->mBuffers[b].mDataByteSize / sizeof(float); ++i) s[i] *= 0.5f;
+  }
+}
+
+class AudioThreadAllocationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!TUNELY_COUNTS_ALLOCATIONS) GTEST_SKIP() << "the sanitizer owns malloc";
+  }
+
+  std::unique_ptr<TrackPlayback> track(double rate, SampleLayout layout, int64_t block) {
+    const std::string path = temp.file("t" + std::to_string(++files) + ".wav");
+    tunely_test::writeFloatWav(path, tunely_test::testSignal(rate, 2, 2.0));
+    MTAudioProcessingTapCallbacks callbacks{};
+    callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+    callbacks.process = halve;
+    MTAudioProcessingTapRef tap = nullptr;
+    EXPECT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
+    auto stream = host::openTrackStream(path, {layout, block}, true);
+    EXPECT_TRUE(stream) << stream.error;
+    auto t = std::make_unique<TrackPlayback>(path, std::move(*stream.value), make<TapOwner>(tap),
+                                             tap, layout, block);
+    t->prepare();
+    return t;
+  }
+
+  // Plays the whole track `ask` frames at a time, counting only while the track plays; the
+  // decoding in between (this thread stands in for the decoding thread) is not counted.
+  long playCounting(TrackPlayback& t, int64_t ask) {
+    std::vector<float> out(size_t(ask) * 2);
+    allocations = 0;
+    for (bool ended = false; !ended;) {
+      counting = true;
+      const int64_t n = t.play(out.data(), ask, &ended);
+      counting = false;
+      if (n == 0 && !ended) t.stream().work();
+    }
+    return allocations.load();
+  }
+
+  tunely_test::TempFolder temp;
+  int files = 0;
+};
+
+TEST_F(AudioThreadAllocationTest, TheCounterSeesAllocations) {
+  void* (*volatile allocate)(size_t) = std::malloc;  // called for certain, not optimised away
+  allocations = 0;
+  counting = true;
+  void* p = allocate(16);
+  std::vector<int> v(3);
+  counting = false;
+  std::free(p);
+  EXPECT_EQ(allocations.load(), 2);
+}
+
+TEST_F(AudioThreadAllocationTest, TakingBlocksFromTheRingThroughATapAllocatesNothing) {
+  for (SampleLayout layout : {SampleLayout::NonInterleaved, SampleLayout::Interleaved}) {
+    auto whole = track(44100, layout, 4096);
+    EXPECT_EQ(playCounting(*whole, 4096), 0);  // as offline: one slot per block
+    auto spanning = track(44100, layout, 512);
+    EXPECT_EQ(playCounting(*spanning, 300), 0);  // as the device may ask: across slots
+  }
+}
+
+TEST_F(AudioThreadAllocationTest, ResamplingToTheDeviceRateAllocatesNothing) {
+  const struct {
+    double from, to;
+    int64_t block;
+  } cases[] = {{48000, 44100, 4096}, {44100, 48000, 4096}, {22050, 48000, 512},
+               {96000, 44100, 1000}, {8000, 48000, 4096}, {44100, 48000, 65536}};
+  for (const auto& c : cases) {
+    auto t = track(c.from, SampleLayout::NonInterleaved, c.block);
+    std::string error;
+    ASSERT_TRUE(t->playAtRate(c.to, error)) << error;
+    EXPECT_EQ(playCounting(*t, c.block), 0) << c.from << " -> " << c.to << " in " << c.block;
+  }
+}
+
+}  // namespace
