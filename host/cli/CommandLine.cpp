@@ -43,6 +43,18 @@ int runCommandLine(int argc, char** argv) {
                    "Device to present to the tweak (system and Core Foundation version, screen)")
       ->capture_default_str()
       ->check(CLI::IsMember(profileNames));
+  bool openWindow = false, noWindow = false;
+  CLI::Option* windowFlag = play->add_flag(
+      "--window", openWindow,
+      "Show the player in a window (the default when playing on the sound device with a display)");
+  play->add_flag("--no-window", noWindow, "Play without a window")->excludes(windowFlag);
+  play->add_option("--scale", options.scale,
+                   "Pixels per point of the window and of screenshots (default: 2 where it fits)")
+      ->check(CLI::Range(1, 4));
+  play->add_option("--script", options.script,
+                   "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "
+                   "(tap, slide, switch, segment, type, delete, screenshot); see the README")
+      ->check(CLI::ExistingFile);
   play->add_flag("--no-tweaks", options.noTweaks,
                  "Load no substrate library: the player as it is without Tunely, for comparison");
 
@@ -58,6 +70,9 @@ int runCommandLine(int argc, char** argv) {
     const int status = app.exit(e);
     return status == 0 ? 0 : 2;
   }
+  options.window = openWindow ? PlayOptions::Window::Open
+                   : noWindow ? PlayOptions::Window::None
+                              : PlayOptions::Window::Default;
   options.layout = layout == "interleaved"   ? SampleLayout::Interleaved
                    : layoutOption->count() > 0 ? SampleLayout::NonInterleaved
                                                : SampleLayout::Automatic;

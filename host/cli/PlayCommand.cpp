@@ -17,6 +17,10 @@
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
 #include "host/player/PlayerSession.h"
+#include "host/player/SessionFrontEnd.h"
+#include "host/script/ScriptRunner.h"
+#include "host/window/PlayerWindow.h"
+#include "uikit/UIWindow.h"
 
 namespace host {
 namespace {
@@ -69,6 +73,36 @@ bool loadTweaks(const std::string& root) {
   return report.errors.empty();
 }
 
+// The keys the window gives the player itself: Space plays or pauses as the play button does;
+// the arrows move 5 seconds back or ahead.
+void handlePlayerKey(PlayerSession& session, PlayerKey key) {
+  PlayerTransport& t = session.transport();
+  switch (key) {
+    case PlayerKey::PlayPause:
+      msgSend<void>(session.controlsView(), sel_registerName("_playPauseButton:"), nullptr);
+      break;
+    case PlayerKey::SeekBack: t.seekTo = std::max(0.0, t.position - 5); break;
+    case PlayerKey::SeekForward: t.seekTo = std::min(t.duration, t.position + 5); break;
+  }
+}
+
+// The window, when this session shows one: live playback opens it where there is a display,
+// offline rendering only when asked. Without a display the player says so once and goes on.
+std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session) {
+  const bool wanted = options.window == PlayOptions::Window::Open ||
+                      (options.window == PlayOptions::Window::Default && !offline);
+  if (!wanted) return nullptr;
+  std::string error;
+  auto* screen = static_cast<UIWindow*>(session.window());
+  std::unique_ptr<PlayerWindow> window = PlayerWindow::open(screen, options.scale, "Tunely", error);
+  if (!window) {
+    std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
+    return nullptr;
+  }
+  window->onPlayerKey = [&session](PlayerKey key) { handlePlayerKey(session, key); };
+  return window;
+}
+
 }  // namespace
 
 int runPlay(const PlayOptions& options) {
@@ -88,6 +122,12 @@ int runPlay(const PlayOptions& options) {
   if (paths.empty()) {
     paths.push_back(demoSongPath(root));
     if (!writeDemoSong(paths.back(), error)) return fail("cannot write the demo song: " + error);
+  }
+  // A script that cannot be read is refused before anything plays.
+  std::optional<SessionScript> script;
+  if (!options.script.empty()) {
+    script = readSessionScript(options.script, error);
+    if (!script) return fail(error);
   }
   bool anyFailed = false;
   const std::vector<QueuedFile> queue = probeQueue(paths, anyFailed);
@@ -121,6 +161,13 @@ int runPlay(const PlayOptions& options) {
   if (!options.noTweaks && !loadTweaks(root)) anyFailed = true;
   PlayerSession session;
   session.setUpControls();
+  SessionFrontEnd frontEnd(session);
+  frontEnd.attachWindow(openWindow(options, offline, session));
+  const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
+  auto* screen = static_cast<UIWindow*>(session.window());
+  ScreenActions actions(screen);
+  actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   StopRequest stopOnInterrupt;
   const TrackSettings settings{options.layout, options.blockFrames};
@@ -128,15 +175,17 @@ int runPlay(const PlayOptions& options) {
             << (offline ? " into \"" + options.output + "\"" : std::string(" on the sound device"))
             << std::endl;
   PlayOutcome outcome = offline ? renderOffline(session, queue, settings, *clock, sink,
-                                                ProgressBar::standardErrorIsTerminal())
-                                : device.play(session, queue, settings);
+                                                ProgressBar::standardErrorIsTerminal(), frontEnd)
+                                : device.play(session, queue, settings, frontEnd);
   sink.close();
 
   printSummary(std::cout, outcome.reports);
   if (offline) std::cout << "Wrote \"" << options.output << "\"" << std::endl;
+  if (frontEnd.scriptFailed()) anyFailed = true;
   if (outcome.interrupted) {
     std::cout << "Stopped." << std::endl;
-    return kExitInterrupted;
+    // Closing the window is the listener's way to end a session, not a failure.
+    if (!outcome.closedByListener) return kExitInterrupted;
   }
   return anyFailed || outcome.anyFailed ? 1 : 0;
 }

@@ -17,6 +17,11 @@ struct PlayOptions {
   SampleLayout layout = SampleLayout::NonInterleaved;
   std::string deviceProfile = "ios7";
   bool noTweaks = false;
+  // The window: by default live playback opens one when there is a display, offline rendering
+  // none; --window and --no-window decide.
+  enum class Window { Default, Open, None } window = Window::Default;
+  int scale = 0;       // pixels per point of the window and of screenshots; 0: the best fit
+  std::string script;  // a session script to carry out, if any
 };
 
 // Exit statuses besides 0 (all played) and 1 (something failed).

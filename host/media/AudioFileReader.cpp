@@ -31,8 +31,13 @@ Outcome<std::unique_ptr<AudioFileStream>> AudioFileStream::open(const std::strin
   SF_INFO info;
   SNDFILE* file = openForReading(path, info, out.error);
   if (!file) return out;
+  auto tag = [file](int which) {
+    const char* text = sf_get_string(file, which);
+    return std::string(text ? text : "");
+  };
   out.value.emplace(new AudioFileStream(
-      file, AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames)}));
+      file, AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames), tag(SF_STR_TITLE),
+                          tag(SF_STR_ARTIST)}));
   return out;
 }
 

@@ -18,6 +18,7 @@ struct AudioFileInfo {
   double sampleRate = 0;
   int channels = 0;
   int64_t frames = 0;  // as the file announces it; what decodes may be less
+  std::string title, artist;  // the file's tags, where it has them
 };
 
 // Either a value or the reason there is none, worded for a message that names the file.

@@ -13,6 +13,7 @@
 #include "host/media/OutputWriter.h"
 #include "host/media/ProgressBar.h"
 #include "host/media/StopRequest.h"
+#include "host/player/SessionFrontEnd.h"
 
 namespace host {
 namespace {
@@ -50,12 +51,11 @@ std::string findFormatMismatch(const std::vector<QueuedFile>& files) {
 
 PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>& files,
                           const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
-                          bool showProgress) {
+                          bool showProgress, SessionFrontEnd& frontEnd) {
   PlayOutcome outcome;
   if (files.empty()) return outcome;
   noteUnfilteredTracks(files, settings.layout);
   ProgressBar progress(totalSeconds(files), showProgress);
-  NSRunLoop* runLoop = NSRunLoop::mainRunLoop();
   Doorbell doorbell;  // the main thread sleeps on it for decoded blocks or room to write
   DecodeThread decoder;
   OutputWriter writer(sink, files.front().info.channels, files.front().info.sampleRate,
@@ -91,6 +91,9 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
     upcoming.reset();
     TrackPlayback& track = *owned;
     BlockRing& input = track.stream().ring();
+    const AudioFileInfo& info = files[index].info;
+    frontEnd.trackStarted(index, files.size(), files[index].path, info.title, info.artist,
+                          double(info.frames) / info.sampleRate);
     const std::string label = std::to_string(index + 1) + "/" + std::to_string(files.size());
 
     for (;;) {
@@ -114,7 +117,11 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
         break;
       }
       // The main thread's turn comes at the block boundary, then the block goes through the tap.
-      runLoop->fireDueTimers();
+      frontEnd.turn(clock.seconds());
+      if (frontEnd.windowClosed()) {
+        outcome.interrupted = outcome.closedByListener = stopped = true;
+        break;
+      }
       float* block = writer.nextBlock();
       if (!block) {
         outcome.anyFailed = stopped = true;
@@ -128,6 +135,7 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
       }
       writer.write(rendered, track.stream(), ended);
       clock.advance(rendered, track.sampleRate());
+      frontEnd.playedTo(double(track.framesRendered()) / track.sampleRate());
       progress.update(clock.seconds(), label);
       if (ended) break;
     }

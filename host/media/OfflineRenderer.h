@@ -10,18 +10,21 @@
 
 namespace host {
 
+class SessionFrontEnd;
+
 // Empty when every file shares the first file's sample rate and channel count; otherwise a
 // message naming the first file that differs.
 std::string findFormatMismatch(const std::vector<QueuedFile>& files);
 
 // Main thread. Tracks follow each other with no gap. Three threads share the work: a decoding
-// thread reads the files ahead, the main thread takes its turn (the main run loop fires every
-// timer due at or before the clock) and then runs the block through the tap, and a writing thread
+// thread reads the files ahead, the main thread takes its turn (the front end's: the main run
+// loop fires every timer due at or before the clock, then the script's steps due run, then the
+// window's input) and then runs the block through the tap, and a writing thread
 // measures and writes what came out. The turn and the block strictly alternate, so every change a
 // timer makes lands on the same block boundary on every run. A track that cannot be decoded is
 // reported and skipped; one damaged in the middle ends there, reported.
 PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>& files,
                           const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
-                          bool showProgress);
+                          bool showProgress, SessionFrontEnd& frontEnd);
 
 }  // namespace host

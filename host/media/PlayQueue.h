@@ -20,7 +20,8 @@ struct QueuedFile {
 struct PlayOutcome {
   std::vector<TrackReport> reports;  // the tracks that played, in order
   bool anyFailed = false;            // a track could not be played, or the output failed
-  bool interrupted = false;          // stopped by Ctrl-C
+  bool interrupted = false;          // stopped before the queue ended
+  bool closedByListener = false;     // ... by the listener closing the window
 };
 
 // Prints why `path` cannot be played, in the form every track failure takes.

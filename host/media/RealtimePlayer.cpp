@@ -4,26 +4,24 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <memory>
 #include <thread>
 
 #include "foundation/NSRunLoop.h"
 #include "host/media/DecodeThread.h"
 #include "host/media/StopRequest.h"
+#include "host/player/SessionFrontEnd.h"
 
 namespace host {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Sleeps until the next timer is due, but never so long that a hand-over or Ctrl-C waits.
-void waitForWork(NSRunLoop* runLoop) {
-  auto wait = std::chrono::duration<double>(0.005);
-  if (auto due = runLoop->nextFireDate())
-    wait = std::clamp(std::chrono::duration<double>(*due - runLoop->currentTime()),
-                      std::chrono::duration<double>(0), wait);
-  std::this_thread::sleep_for(wait);
-}
+// How long the loop may sleep between its looks at the device: long enough for an idle player to
+// cost next to nothing, short enough that a hand-over (a second ahead) or Ctrl-C never waits
+// noticeably. The front end wakes it sooner for input, timers and script steps.
+constexpr double kLooksEvery = 0.02;
 
 // Lets the device play what its buffers still hold.
 void playOut(const DeviceSink& device) {
@@ -42,7 +40,7 @@ bool RealtimePlayer::openDevice(const AudioFileInfo& format, int64_t blockFrames
 }
 
 PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<QueuedFile>& files,
-                                 const TrackSettings& settings) {
+                                 const TrackSettings& settings, SessionFrontEnd& frontEnd) {
   PlayOutcome outcome;
   noteUnfilteredTracks(files, settings.layout);
   NSRunLoop* runLoop = NSRunLoop::mainRunLoop();
@@ -60,8 +58,10 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
     if (reportDamage(track)) outcome.anyFailed = true;
   };
 
+  const double start = runLoop->currentTime();  // the session's time runs from here
+  std::map<const TrackPlayback*, size_t> fileIndex;  // each loaded track's place in the queue
+  const TrackPlayback* shown = nullptr;              // the track the screen names
   for (;;) {
-    runLoop->fireDueTimers();
     if (StopRequest::requested()) {
       outcome.interrupted = true;
       break;
@@ -79,6 +79,7 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
     if (!waiting && nextFile < files.size() && nearEnd) {
       const QueuedFile& file = files[nextFile++];
       auto loaded = loadTrack(session, file.path, settings, true);
+      if (loaded) fileIndex[loaded.value->get()] = nextFile - 1;
       if (loaded) {
         waiting = std::move(*loaded.value);
         waitingAtDeviceRate = false;
@@ -117,7 +118,21 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
       device_.start();
       started = true;
     }
-    waitForWork(runLoop);
+    // The screen follows the track the device is playing.
+    if (!handedOver.empty() && handedOver.front()->framesRendered() > 0) {
+      const TrackPlayback* playing = handedOver.front().get();
+      if (playing != shown) {
+        shown = playing;
+        const QueuedFile& file = files[fileIndex[playing]];
+        frontEnd.trackStarted(fileIndex[playing], files.size(), file.path, file.info.title, file.info.artist,
+                              double(file.info.frames) / file.info.sampleRate);
+      }
+      frontEnd.playedTo(double(playing->framesRendered()) / playing->sampleRate());
+    }
+    if (!frontEnd.wait(kLooksEvery, runLoop->currentTime() - start)) {
+      outcome.interrupted = outcome.closedByListener = true;
+      break;
+    }
   }
 
   if (!outcome.interrupted && started) playOut(device_);

@@ -12,6 +12,8 @@
 
 namespace host {
 
+class SessionFrontEnd;
+
 class RealtimePlayer {
  public:
   // Opens the sound device for the first track's format. False with the reason when there is
@@ -22,7 +24,7 @@ class RealtimePlayer {
   // sample rate is resampled to the device's after its tap; one with another channel count waits
   // for the device to play out, then reopens it.
   PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,
-                   const TrackSettings& settings);
+                   const TrackSettings& settings, SessionFrontEnd& frontEnd);
 
  private:
   DeviceSink device_;

@@ -61,6 +61,19 @@ MTAudioProcessingTapRef PlayerSession::tapOf(NSObject* playerItem) {
   return inputs.empty() ? nullptr : inputs.front()->audioTapProcessor();
 }
 
+UIView* PlayerSession::equalizerImageButton() const {
+  constexpr long kEqualizerTag = 5;
+  auto* controls = static_cast<MPPlaybackControlsView*>(controlsView_.get());
+  const std::vector<Ref<UIView>> views = controls->subviews();
+  for (auto it = views.rbegin(); it != views.rend(); ++it) {
+    auto* button = dynamic_cast<MPButton*>(it->get());
+    if (button && button->part() == kShufflePart && button->tag() == kEqualizerTag &&
+        button->titleForState(UIControlStateNormal).empty())
+      return button;
+  }
+  return nullptr;
+}
+
 NSObject* PlayerSession::controlsView() const { return controlsView_.get(); }
 NSObject* PlayerSession::window() const { return window_.get(); }
 

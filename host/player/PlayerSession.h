@@ -8,6 +8,8 @@
 #include "mediatoolbox/MTAudioProcessingTap.h"
 #include "objc/NSObject.h"
 
+class UIView;
+
 namespace host {
 
 class PlayerSession {
@@ -28,6 +30,10 @@ class PlayerSession {
                                                                // parameters' tap, or null
   NSObject* controlsView() const;
   NSObject* window() const;
+  // The equalizer's image button a loaded library added to the controls, if any: the newest
+  // button the controls made for the shuffle part that carries the equalizer buttons' tag and no
+  // title of its own.
+  UIView* equalizerImageButton() const;
 
   // The listener's requests and what plays; the Now Playing screen shows changes once told.
   PlayerTransport& transport() { return transport_; }

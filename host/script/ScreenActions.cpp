@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
@@ -104,12 +105,33 @@ UIView* ScreenActions::find(const ScriptTarget& target, std::string& why) const 
 bool ScreenActions::touchPoint(UIView* view, CGPoint& point, std::string& why) const {
   const CGRect reach = reachableRect(view, window_);
   const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(view->bounds()), CGRectGetMidY(view->bounds())), nullptr);
-  point = CGRectContainsPoint(reach, centre) ? centre : CGPointMake(CGRectGetMidX(reach), CGRectGetMidY(reach));
-  UIView* hit = window_->hitTest(point, nullptr);
   // The touch reaches the view when it lands on it, inside it, or on a view that contains it
   // and handles its touches (a table for its rows).
-  if (hit != nullptr && (hit->isDescendantOfView(view) || view->isDescendantOfView(hit))) return true;
-  why = "is covered by " + (hit ? describe(hit) : std::string("nothing that takes touches"));
+  auto reaches = [&](CGPoint p, UIView** hitOut) {
+    UIView* hit = window_->hitTest(p, nullptr);
+    if (hitOut) *hitOut = hit;
+    return hit != nullptr && (hit->isDescendantOfView(view) || view->isDescendantOfView(hit));
+  };
+  point = CGRectContainsPoint(reach, centre) ? centre : CGPointMake(CGRectGetMidX(reach), CGRectGetMidY(reach));
+  UIView* cover = nullptr;
+  if (reaches(point, &cover)) return true;
+  // Partly covered: a finger goes for the part that shows, as near the centre as it can.
+  constexpr double kStep = 2;
+  std::optional<CGPoint> best;
+  double bestDistance = 0;
+  for (double y = CGRectGetMinY(reach) + kStep / 2; y < CGRectGetMaxY(reach); y += kStep)
+    for (double x = CGRectGetMinX(reach) + kStep / 2; x < CGRectGetMaxX(reach); x += kStep) {
+      const double d = (x - point.x) * (x - point.x) + (y - point.y) * (y - point.y);
+      if ((!best || d < bestDistance) && reaches(CGPointMake(x, y), nullptr)) {
+        best = CGPointMake(x, y);
+        bestDistance = d;
+      }
+    }
+  if (best) {
+    point = *best;
+    return true;
+  }
+  why = "is covered by " + (cover ? describe(cover) : std::string("nothing that takes touches"));
   return false;
 }
 

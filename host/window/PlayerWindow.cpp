@@ -71,6 +71,7 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
   return w;
 }
 
+PlayerWindow::PlayerWindow(std::unique_ptr<Impl> impl, int scale) : impl_(std::move(impl)), scale_(scale) {}
 PlayerWindow::~PlayerWindow() = default;
 
 void PlayerWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(impl_->window, title.c_str()); }

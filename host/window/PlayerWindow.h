@@ -38,7 +38,7 @@ class PlayerWindow {
 
  private:
   struct Impl;
-  explicit PlayerWindow(std::unique_ptr<Impl> impl, int scale) : impl_(std::move(impl)), scale_(scale) {}
+  PlayerWindow(std::unique_ptr<Impl> impl, int scale);
   bool handle(const void* event);
 
   std::unique_ptr<Impl> impl_;

@@ -83,10 +83,10 @@ TEST(LevelMeter, AgreesWithTheSampleBySampleDefinitionForAnyChannelCountAndSplit
 
 TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
   using host::QueuedFile;
-  std::vector<QueuedFile> q{{"a.wav", {44100, 2, 10}}, {"b.wav", {44100, 2, 5}}};
+  std::vector<QueuedFile> q{{"a.wav", {44100, 2, 10, "", ""}}, {"b.wav", {44100, 2, 5, "", ""}}};
   EXPECT_EQ(host::findFormatMismatch(q), "");
-  q.push_back({"c.wav", {48000, 2, 5}});
-  q.push_back({"d.wav", {44100, 1, 5}});
+  q.push_back({"c.wav", {48000, 2, 5, "", ""}});
+  q.push_back({"d.wav", {44100, 1, 5, "", ""}});
   const std::string message = host::findFormatMismatch(q);
   EXPECT_NE(message.find("\"c.wav\" has 48000 Hz, 2 channels"), std::string::npos) << message;
   EXPECT_EQ(message.find("d.wav"), std::string::npos) << message;

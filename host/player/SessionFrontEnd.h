@@ -1,0 +1,51 @@
+// What the main thread does for the listener while the queue plays, at each of its turns: the
+// run loop's timers, then the script's steps that are due, then the window's input and drawing.
+// Offline the turns come at every block boundary on the media clock; live they come whenever
+// the player's loop waits, on the wall clock since playing started.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "host/player/PlayerSession.h"
+#include "host/script/ScriptRunner.h"
+#include "host/window/PlayerWindow.h"
+
+namespace host {
+
+class SessionFrontEnd {
+ public:
+  explicit SessionFrontEnd(PlayerSession& session) : session_(session) {}
+  void attachWindow(std::unique_ptr<PlayerWindow> window);
+  void attachScript(std::unique_ptr<ScriptRunner> script);
+  PlayerWindow* window() const { return window_.get(); }
+
+  // Offline: the turn at a block boundary, without waiting.
+  void turn(double sessionSeconds);
+  // Live: the turn, then a wait of at most `maxWait` seconds for input, a timer or a step.
+  // False once the listener ended the session from the window (close, Ctrl-Q, Ctrl-C).
+  bool wait(double maxWait, double sessionSeconds);
+
+  // A new track plays (its place in the queue, its tags and length): the screen and the
+  // window's title name it.
+  void trackStarted(size_t index, size_t count, const std::string& path, const std::string& title,
+                    const std::string& artist, double seconds);
+  // Where the track is now; the screen shows it when the whole second changes.
+  void playedTo(double seconds);
+
+  // Whether anything may still act on the session: an open window or script steps to come.
+  bool canStillAct() const;
+  bool windowClosed() const { return windowClosed_; }
+  bool scriptFailed() const { return script_ && script_->anyFailed(); }
+
+ private:
+  void runDue(double sessionSeconds);
+
+  PlayerSession& session_;
+  std::unique_ptr<PlayerWindow> window_;
+  std::unique_ptr<ScriptRunner> script_;
+  bool windowClosed_ = false;
+};
+
+}  // namespace host
