@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +99,22 @@ void writeFloatWav(const std::string& path, const host::DecodedAudio& audio) {
   std::string error;
   ASSERT_TRUE(sink.open(path, audio.sampleRate, audio.channels, error)) << error;
   ASSERT_TRUE(sink.write(audio.samples.data(), audio.frames, error)) << error;
+}
+
+int64_t firstBlockAtOrAfter(double seconds, const std::vector<host::DecodedAudio>& tracks,
+                            int64_t blockFrames) {
+  double clock = 0;
+  int64_t frame = 0;
+  for (const host::DecodedAudio& t : tracks) {
+    for (int64_t left = t.frames; left > 0;) {
+      if (clock >= seconds) return frame;
+      const int64_t n = std::min(blockFrames, left);
+      clock += double(n) / t.sampleRate;
+      frame += n;
+      left -= n;
+    }
+  }
+  return frame;
 }
 
 host::DecodedAudio readWav(const std::string& path) {

@@ -37,6 +37,12 @@ CommandResult runTunely(const std::vector<std::string>& args, const std::string&
 // noise, different in each channel, starting away from zero.
 host::DecodedAudio testSignal(double sampleRate, int channels, double seconds, unsigned seed = 1);
 void writeFloatWav(const std::string& path, const host::DecodedAudio& audio);
+
+// The first frame of the first block that starts at or after `seconds` of media time, with the
+// clock advanced block by block as the player does (the last block of a track is short): where
+// a timer or a script step due at that time takes effect.
+int64_t firstBlockAtOrAfter(double seconds, const std::vector<host::DecodedAudio>& tracks,
+                            int64_t blockFrames);
 host::DecodedAudio readWav(const std::string& path);
 
 // Writes the last-state file of a device root with the seven settings as strings.

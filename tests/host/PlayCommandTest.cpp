@@ -37,24 +37,6 @@ DecodedAudio concatenate(const std::vector<DecodedAudio>& tracks) {
   return all;
 }
 
-// The first frame of the first block that starts at or after `seconds` of media time, with the
-// clock advanced block by block as the player does (the last block of a track is short).
-int64_t firstBlockAtOrAfter(double seconds, const std::vector<DecodedAudio>& tracks,
-                            int64_t blockFrames) {
-  double clock = 0;
-  int64_t frame = 0;
-  for (const DecodedAudio& t : tracks) {
-    for (int64_t left = t.frames; left > 0;) {
-      if (clock >= seconds) return frame;
-      const int64_t n = std::min(blockFrames, left);
-      clock += double(n) / t.sampleRate;
-      frame += n;
-      left -= n;
-    }
-  }
-  return frame;
-}
-
 // What the engine makes of the queue when kBassBoost is loaded at `boundary`: unchanged before
 // (the first preparation leaves the kernel at pass-through), then main filter and bass boost from
 // a zero filter state, samples walked in interleaved order through one shared state.
