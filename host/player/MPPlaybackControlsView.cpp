@@ -1,6 +1,7 @@
 #include "host/player/MPPlaybackControlsView.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace host {
 namespace {
@@ -186,7 +187,7 @@ void MPPlaybackControlsView::sliderMoved(id self, SEL, id) {
   if (!view->transport_ || !view->slider_ || !view->elapsedLabel_) return;
   const double at = view->slider_->value();
   view->elapsedLabel_->setText(formatPlayTime(at));
-  view->remainingLabel_->setText("-" + formatPlayTime(std::max(0.0, view->transport_->duration - at)));
+  view->remainingLabel_->setText("-" + formatPlayTime(std::ceil(std::max(0.0, view->transport_->duration - at))));
 }
 
 void MPPlaybackControlsView::showTrack() {
@@ -205,7 +206,8 @@ void MPPlaybackControlsView::showPosition() {
   if (!transport_ || !slider_ || scrubbing_) return;
   slider_->setValue(float(transport_->position), false);
   elapsedLabel_->setText(formatPlayTime(transport_->position));
-  remainingLabel_->setText("-" + formatPlayTime(std::max(0.0, transport_->duration - transport_->position)));
+  // The time left counts whole seconds up, so it reaches 0:00 only at the end.
+  remainingLabel_->setText("-" + formatPlayTime(std::ceil(std::max(0.0, transport_->duration - transport_->position))));
 }
 
 }  // namespace host

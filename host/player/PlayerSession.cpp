@@ -30,10 +30,11 @@ void PlayerSession::showTrack() {
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showTrack();
 }
 
+// Four times a second is smooth enough for the thumb and keeps an idle screen still.
 void PlayerSession::showPosition() {
-  const long second = long(transport_.position);
-  if (second == shownSecond_) return;
-  shownSecond_ = second;
+  const long step = long(transport_.position * 4);
+  if (step == shownSecond_) return;
+  shownSecond_ = step;
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
 }
 

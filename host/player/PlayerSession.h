@@ -38,13 +38,13 @@ class PlayerSession {
   // The listener's requests and what plays; the Now Playing screen shows changes once told.
   PlayerTransport& transport() { return transport_; }
   void showTrack();     // title, artist, place in the queue, duration
-  void showPosition();  // the position, when the whole second shown changes
+  void showPosition();  // the position, when it moved by a quarter of a second
 
  private:
   Ref<NSObject> window_;
   Ref<NSObject> controlsView_;
   PlayerTransport transport_;
-  long shownSecond_ = -1;
+  long shownSecond_ = -1;  // the quarter second shown
 };
 
 }  // namespace host

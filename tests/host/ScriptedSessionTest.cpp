@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "CommandHarness.h"
+#include "ImageCompare.h"
 #include "Lowtide/engine/EngineTesting.h"
 #include "Lowtide/engine/Equalizer.h"
 
@@ -204,6 +205,34 @@ TEST_F(ScriptedSessionTest, AMalformedScriptIsRefusedBeforeAnythingPlays) {
     EXPECT_NE(r.output.find(message), std::string::npos) << message << "\n" << r.output;
     EXPECT_EQ(r.output.find("Playing"), std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(file("out.wav"))) << text;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// What the session shows, from the script's screenshots at the player's default scale: the Now
+// Playing screen, and the panel open over it on its blurred backdrop, against references made by
+// the drawing code (TUNELY_UPDATE_REFERENCES=1 writes them anew).
+TEST_F(ScriptedSessionTest, ThePlayerAndTheOpenPanelLookAsTheirReferences) {
+  const DecodedAudio in = testSignal(44100, 2, 2.0);
+  writeFloatWav(file("Evening Walk.wav"), in);
+  const std::string shots = file("shots");
+  fs::create_directories(shots);
+  const CommandResult r = play(file("Evening Walk.wav"), writeScript("0.5 screenshot " + shots + "/player.png\n"
+                                                                      "1.0 tap eq-button\n"
+                                                                      "1.0 switch powerSwitch on\n"
+                                                                      "1.0 slide gainSlider 6\n"
+                                                                      "1.5 screenshot " + shots + "/panel.png\n"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/reference/";
+  for (const char* name : {"player", "panel"}) {
+    CGImage shot;
+    ASSERT_TRUE(CGImageReadPNG(shots + "/" + name + ".png", shot)) << name;
+    EXPECT_EQ(shot.width, 640u);
+    EXPECT_EQ(shot.height, 1136u);
+    EXPECT_TRUE(image_compare::MatchesReference(shot, references + name + "@2x.png")) << name;
   }
 }
 

@@ -1,0 +1,166 @@
+// The player in a real window on an X server (Xvfb), worked by synthetic mouse and key events
+// (xdotool) as a person would: a click on the equalizer button opens the panel over the player,
+// a drag moves a slider and so the engine's parameter (which the closing panel saves), and the
+// session's screenshots show the panel. Live playback goes to SDL's disk audio driver.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "CommandHarness.h"
+#include "coregraphics/CGImage.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tunely_test;
+using namespace std::chrono_literals;
+
+bool onPath(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Starts a program with extra environment; answers its process id (0 on failure).
+pid_t spawn(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment,
+            const std::string& log) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env(extraEnvironment);
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// Waits for the process to end within the time; answers its exit status, or -1.
+int waitFor(pid_t pid, std::chrono::seconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(50ms);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class RealWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!onPath("Xvfb") || !onPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    display_ = ":" + std::to_string(90 + getpid() % 100);
+    xvfb_ = spawn({"Xvfb", display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, temp_.file("xvfb.log"));
+    ASSERT_NE(xvfb_, 0);
+    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+    for (int i = 0; i < 100 && !fs::exists(socket); ++i) std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(fs::exists(socket)) << readFile(temp_.file("xvfb.log"));
+  }
+  void TearDown() override {
+    if (xvfb_ != 0) {
+      kill(xvfb_, SIGTERM);
+      waitFor(xvfb_, std::chrono::seconds(5));
+    }
+  }
+
+  // Runs xdotool on the test's display; answers what it printed.
+  std::string xdotool(const std::string& arguments) {
+    const std::string command = "DISPLAY=" + display_ + " xdotool " + arguments + " 2>&1";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[256];
+      while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+      pclose(pipe);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+  }
+
+  TempFolder temp_;
+  std::string display_;
+  pid_t xvfb_ = 0;
+};
+
+// Whether a screenshot shows the panel: the panel's dark bar under the status bar, where the
+// player shows white.
+bool showsThePanel(const std::string& png) {
+  CGImage image;
+  if (!CGImageReadPNG(png, image) || image.width < 320) return false;
+  const uint8_t* px = &image.rgba[(size_t(30) * image.width + 160) * 4];
+  return px[0] < 100 && px[1] < 100 && px[2] < 100;
+}
+
+TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSession) {
+  const std::string root = temp_.file("device");
+  writeFloatWav(temp_.file("in.wav"), testSignal(44100, 2, 40.0));
+  // Screenshots every half second show what the window shows, whatever the timing of the clicks.
+  std::ofstream script(temp_.file("shots.script"));
+  for (int i = 1; i <= 60; ++i) script << i * 0.5 << " screenshot " << temp_.file("shot" + std::to_string(i) + ".png") << "\n";
+  script.close();
+  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("in.wav"), "--window",
+                              "--scale", "1", "--script", temp_.file("shots.script")},
+                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw")},
+                             temp_.file("player.log"));
+  ASSERT_NE(player, 0);
+  const std::string window = xdotool("search --sync --onlyvisible --name Tunely");
+  ASSERT_FALSE(window.empty()) << readFile(temp_.file("player.log"));
+  // The window's client area is exactly the device screen at the scale asked for.
+  const std::string geometry = xdotool("getwindowgeometry --shell " + window);
+  EXPECT_NE(geometry.find("WIDTH=320"), std::string::npos) << geometry;
+  EXPECT_NE(geometry.find("HEIGHT=568"), std::string::npos) << geometry;
+  std::this_thread::sleep_for(1s);
+
+  // The equalizer's image button sits at x 240, y 533 (30 x 30), its left part under the text
+  // button: click its right part.
+  xdotool("mousemove --window " + window + " 264 548 click 1");
+  std::this_thread::sleep_for(1500ms);
+  // The filter gain slider: its thumb sits at 1 dB of 0 to 24 near the left end of its track.
+  xdotool("mousemove --window " + window + " 38 181 mousedown 1");
+  for (int x = 60; x <= 200; x += 20) xdotool("mousemove --window " + window + " " + std::to_string(x) + " 181");
+  xdotool("mouseup 1");
+  std::this_thread::sleep_for(500ms);
+  xdotool("mousemove --window " + window + " 35 42 click 1");  // Done, which saves the state
+  std::this_thread::sleep_for(1500ms);
+  xdotool("key --window " + window + " ctrl+q");
+  const int status = waitFor(player, std::chrono::seconds(30));
+  const std::string log = readFile(temp_.file("player.log"));
+  EXPECT_EQ(status, 0) << log;
+
+  // The drag reached the engine: the closed panel saved a gain well up the slider.
+  const std::string last = readFile(lastStatePath(root));
+  const size_t at = last.find("<key>filtgain</key>");
+  ASSERT_NE(at, std::string::npos) << last << log;
+  const double gain = std::atof(last.c_str() + last.find("<string>", at) + 8);
+  EXPECT_GT(gain, 10.0) << last;
+  EXPECT_LT(gain, 20.0) << last;
+  // Some screenshot of the session shows the panel open.
+  bool panelSeen = false;
+  for (int i = 1; i <= 60 && !panelSeen; ++i) panelSeen = showsThePanel(temp_.file("shot" + std::to_string(i) + ".png"));
+  EXPECT_TRUE(panelSeen) << log;
+}
+
+}  // namespace
