@@ -237,3 +237,30 @@ TEST_F(ScriptedSessionTest, ThePlayerAndTheOpenPanelLookAsTheirReferences) {
 }
 
 }  // namespace
+
+namespace {
+
+// Live playback on the sound device (SDL's disk driver) with the panel worked by a script on the
+// wall clock while the audio thread plays: every step lands, the closing panel saves what it was
+// given, and (in the ThreadSanitizer build) nothing races.
+TEST_F(ScriptedSessionTest, ALivePanelSessionWorksWhileTheAudioThreadPlays) {
+  writeFloatWav(file("in.wav"), testSignal(44100, 2, 1.6));
+  const std::string script = writeScript(R"(0.1 tap eq-button
+0.2 switch powerSwitch on
+0.3 slide gainSlider 12
+0.4 switch bassSwitch on
+0.5 slide bassIntensitySlider 3
+0.6 segment typeControl 1
+0.8 tap "Done"
+)");
+  const CommandResult r =
+      runTunely({"play", "--device-root", root(), file("in.wav"), "--no-window", "--script", script}, file(""),
+                {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", file("device.raw")}});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output.find("skipped"), std::string::npos) << r.output;
+  EXPECT_EQ(plistAsJson(data("last.plist")),
+            R"({"bassfreq": "80.000000", "bassgain": "1.000000", "bassintens": "3.000000", "filtbw": "5.000000", )"
+            R"("filtfreq": "80.000000", "filtgain": "12.000000", "filttype": "1"})");
+}
+
+}  // namespace
