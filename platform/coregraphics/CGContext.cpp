@@ -162,33 +162,32 @@ void CGContext::strokePath() {
   cairo_stroke(backend_->cr);
 }
 
-void CGContext::drawImage(CGRect rect, const CGImage& image) {
+namespace {
+// Paints the image scaled into the rectangle: as itself, or (as a mask) its alpha filled with
+// the current source.
+void paintImage(CGContext::Backend& b, CGRect rect, const CGImage& image, bool asMask) {
   if (image.isEmpty() || CGRectIsEmpty(rect)) return;
-  cairo_t* cr = backend_->cr;
+  cairo_t* cr = b.cr;
   cairo_surface_t* s = CGImageCreateCairoSurface(image);
   cairo_save(cr);
   cairo_translate(cr, rect.origin.x, rect.origin.y);
   cairo_scale(cr, rect.size.width / image.width, rect.size.height / image.height);
-  cairo_set_source_surface(cr, s, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_rectangle(cr, 0, 0, image.width, image.height);
-  cairo_fill(cr);
+  if (asMask) {
+    b.useFill();
+    cairo_mask_surface(cr, s, 0, 0);
+  } else {
+    cairo_set_source_surface(cr, s, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_rectangle(cr, 0, 0, image.width, image.height);
+    cairo_fill(cr);
+  }
   cairo_restore(cr);
   cairo_surface_destroy(s);
 }
+}  // namespace
 
-void CGContext::drawImageAsMask(CGRect rect, const CGImage& image) {
-  if (image.isEmpty() || CGRectIsEmpty(rect)) return;
-  cairo_t* cr = backend_->cr;
-  cairo_surface_t* s = CGImageCreateCairoSurface(image);
-  cairo_save(cr);
-  cairo_translate(cr, rect.origin.x, rect.origin.y);
-  cairo_scale(cr, rect.size.width / image.width, rect.size.height / image.height);
-  backend_->useFill();
-  cairo_mask_surface(cr, s, 0, 0);
-  cairo_restore(cr);
-  cairo_surface_destroy(s);
-}
+void CGContext::drawImage(CGRect rect, const CGImage& image) { paintImage(*backend_, rect, image, false); }
+void CGContext::drawImageAsMask(CGRect rect, const CGImage& image) { paintImage(*backend_, rect, image, true); }
 
 void CGContext::beginTransparencyLayer() { cairo_push_group(backend_->cr); }
 

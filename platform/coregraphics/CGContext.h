@@ -87,9 +87,11 @@ class CGContext {
   void drawText(const std::string& text, CGRect rect, const CGFontSpec& font,
                 CGTextAlignment alignment, CGLineBreak lineBreak, int maxLines);
 
+  // What the context draws with underneath; known to the drawing files alone.
+  struct Backend;
+
  private:
   friend class CGBitmapContext;
-  struct Backend;
   CGContext(std::unique_ptr<Backend> backend, double scale);
 
   std::unique_ptr<Backend> backend_;

@@ -9,32 +9,30 @@ namespace {
 constexpr double kMinimumInterval = 0.0001;
 }  // namespace
 
-Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, id target, SEL selector,
-                                                     id userInfo, bool repeats) {
+Ref<NSTimer> NSTimer::schedule(double seconds, bool repeats, const std::function<void(NSTimer&)>& setUp) {
   Ref<NSTimer> timer = make<NSTimer>();
   NSRunLoop* loop = NSRunLoop::mainRunLoop();
   timer->interval_ = std::max(seconds, kMinimumInterval);
   timer->fireDate_ = loop->currentTime() + timer->interval_;
   timer->repeats_ = repeats;
   timer->valid_ = true;
-  timer->target_ = Ref<NSObject>(target);
-  timer->selector_ = selector;
-  timer->userInfo_ = Ref<NSObject>(userInfo);
+  setUp(*timer);
   loop->schedule(timer.get(), timer->fireDate_);
   return timer;
 }
 
+Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, id target, SEL selector,
+                                                     id userInfo, bool repeats) {
+  return schedule(seconds, repeats, [&](NSTimer& timer) {
+    timer.target_ = Ref<NSObject>(target);
+    timer.selector_ = selector;
+    timer.userInfo_ = Ref<NSObject>(userInfo);
+  });
+}
+
 Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double seconds, bool repeats,
                                                      std::function<void(NSTimer*)> block) {
-  Ref<NSTimer> timer = make<NSTimer>();
-  NSRunLoop* loop = NSRunLoop::mainRunLoop();
-  timer->interval_ = std::max(seconds, kMinimumInterval);
-  timer->fireDate_ = loop->currentTime() + timer->interval_;
-  timer->repeats_ = repeats;
-  timer->valid_ = true;
-  timer->block_ = std::move(block);
-  loop->schedule(timer.get(), timer->fireDate_);
-  return timer;
+  return schedule(seconds, repeats, [&](NSTimer& timer) { timer.block_ = std::move(block); });
 }
 
 void NSTimer::invalidate() {

@@ -26,6 +26,8 @@ class NSTimer : public NSObject {
 
  private:
   friend class NSRunLoop;
+  // Makes a timer due `seconds` from now, lets `setUp` give it what it does, and schedules it.
+  static Ref<NSTimer> schedule(double seconds, bool repeats, const std::function<void(NSTimer&)>& setUp);
   void fire();
 
   double interval_ = 0;
