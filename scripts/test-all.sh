@@ -26,7 +26,7 @@ run_suite() {  # name, extra cmake arguments...
 
 run_suite plain
 run_suite asan -DTUNELY_SANITIZE=address,undefined -DTUNELY_BENCH=OFF
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
   run_suite tsan -DTUNELY_SANITIZE=thread -DTUNELY_BENCH=OFF
 
 echo "=== fuzz targets (clang) ==="

@@ -44,6 +44,10 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
   }
   // Ctrl-C in the terminal stays the player's own stop request.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The screen is drawn in software; showing it needs no OpenGL (which would start a GPU
+  // driver's threads for nothing).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return nullptr;
