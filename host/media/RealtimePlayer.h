@@ -31,6 +31,8 @@ class RealtimePlayer {
   PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,
                    const TrackSettings& settings, SessionFrontEnd& frontEnd);
 
+  const DeviceSink& device() const { return device_; }
+
  private:
   DeviceSink device_;
 };

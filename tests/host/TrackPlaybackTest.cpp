@@ -209,4 +209,51 @@ TEST_F(TrackPlaybackTest, ATrackPlayedAtAnotherRateLastsAsLongAndKeepsItsPitch) 
   EXPECT_GT(energy, 0);
 }
 
+TEST_F(TrackPlaybackTest, ASeekPlaysOnFromTheFrameThroughTheSamePreparedTapMeasuringOnlyWhatPlayed) {
+  auto t = track(SampleLayout::Interleaved, 1000, true, true);
+  std::vector<float> out(input.samples.size());
+  int64_t done = 0;
+  const auto playTo = [&](int64_t until) {  // 700 frames at a time, across the decoded slots
+    while (done < until && !t->finished()) {
+      const int64_t n = t->render(out.data() + done * 2, std::min<int64_t>(700, until - done));
+      if (n == 0) t->stream().work();
+      done += n;
+    }
+  };
+  playTo(2100);  // the rest of the file is decoded ahead by now
+  std::string error;
+  ASSERT_TRUE(t->seek(6000, error)) << error;
+  EXPECT_EQ(t->position(), 6000);
+  playTo(input.frames);
+  std::vector<float> expected(input.samples.begin(), input.samples.begin() + 2100 * 2);
+  expected.insert(expected.end(), input.samples.begin() + 6000 * 2, input.samples.end());
+  for (float& x : expected) x = -x;
+  out.resize(size_t(done) * 2);
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(t->framesRendered(), 6100);
+  EXPECT_EQ(t->position(), 10000);
+  t->finish();
+  EXPECT_EQ(rec.prepares.size(), 1u);
+  EXPECT_EQ(rec.unprepares, 1);
+  // What was decoded ahead of 2100 and dropped never counts as played.
+  EXPECT_EQ(t->stream().input().levels().samples(), 2 * 6100);
+  EXPECT_EQ(t->stream().output().levels().samples(), 2 * 6100);
+}
+
+TEST_F(TrackPlaybackTest, SeekingWithinTheTrackOnlyAndPastWhatTheFileHoldsLeavesItPlayingOn) {
+  auto t = track(SampleLayout::NonInterleaved, 1000);
+  EXPECT_EQ(t->frameAt(-1), 0);
+  EXPECT_EQ(t->frameAt(0.1), 4410);
+  EXPECT_EQ(t->frameAt(3600), input.frames);
+  std::vector<float> out(1000 * 2);
+  ASSERT_EQ(t->render(out.data(), 1000), 1000);
+  std::string error;
+  EXPECT_FALSE(t->seek(input.frames + 1, error));  // beyond the end: libsndfile refuses
+  EXPECT_FALSE(error.empty());
+  t->stream().work();
+  ASSERT_EQ(t->render(out.data(), 1000), 1000);
+  EXPECT_EQ(out[0], -input.samples[1000 * 2]);  // on from where it was
+  EXPECT_EQ(t->position(), 2000);
+}
+
 }  // namespace
