@@ -1,10 +1,12 @@
 #include "host/media/OfflineRenderer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -162,6 +164,10 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
         writer.write(settings.blockFrames, nullptr, false);
         clock.advance(settings.blockFrames, track.sampleRate());
         progress.update(clock.seconds(), label);
+        // A person at the window needs time to resume: at full speed the silence would fill the
+        // disk first. The media clock, and so the file, is the same either way.
+        if (frontEnd.window())
+          std::this_thread::sleep_for(std::chrono::duration<double>(double(settings.blockFrames) / track.sampleRate()));
         continue;
       }
       bool ended = false;

@@ -16,6 +16,7 @@ void seekTrack(TrackPlayback& track, DecodeThread& decoder, double seconds, bool
     if (buffered) track.stream().decodeUntilBuffered();
   } else if (!track.seekFailureReported) {
     track.seekFailureReported = true;
+    while (!error.empty() && (error.back() == '.' || error.back() == ' ')) error.pop_back();
     std::fprintf(stderr, "tunely: cannot seek to %.2f s in \"%s\": %s; it plays on\n",
                  double(frame) / track.sampleRate(), track.path().c_str(), error.c_str());
   }
