@@ -5,6 +5,7 @@
 // themselves, so their builds skip these tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <vector>
@@ -162,6 +163,8 @@ TEST_F(AudioThreadAllocationTest, ResamplingToTheDeviceRateAllocatesNothing) {
   }
 }
 
+// The hold handshake too: a hold counts as acknowledged only once a callback has started after
+// it; from then on nothing renders until it is released.
 TEST_F(AudioThreadAllocationTest, TheDeviceCallbackAllocatesNothingPlayingPausedOrHeld) {
   auto t = track(44100, SampleLayout::NonInterleaved, 512);
   t->stream().work();  // the whole track decoded: every callback below has audio to play
@@ -181,11 +184,14 @@ TEST_F(AudioThreadAllocationTest, TheDeviceCallbackAllocatesNothingPlayingPaused
   EXPECT_EQ(callbacks(), 0);
   feed.setPaused(false);
   feed.requestHold();
+  EXPECT_FALSE(feed.holdAcknowledged());  // the pause's acknowledgement answers another request
   EXPECT_EQ(callbacks(), 0);
   EXPECT_TRUE(feed.holdAcknowledged());
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float x) { return x == 0.0f; }));
   feed.releaseHold();
   EXPECT_EQ(callbacks(), 0);
-  EXPECT_EQ(t->framesRendered(), 2 * 3 * 700);  // it played when it was not held still
+  EXPECT_EQ(t->framesRendered(), 2 * 3 * 700);  // played on when not held still
+  EXPECT_EQ(feed.framesHeld(), 2 * 3 * 700);
 }
 
 }  // namespace
