@@ -50,7 +50,6 @@ class TrackStream {
   // go on at the same block boundary. False with the reason when the file cannot go there; the
   // stream is then as it was.
   bool restartAt(int64_t frame, int64_t playedOfFront, std::string& error);
-  bool canSeek() const { return info_.seekable; }
 
   // Main thread, once no other thread uses the stream: measures what was played and is not
   // measured yet (`partialFrames` of the front slot too, for a track stopped in mid-block),
