@@ -37,7 +37,7 @@ Outcome<std::unique_ptr<AudioFileStream>> AudioFileStream::open(const std::strin
   };
   out.value.emplace(new AudioFileStream(
       file, AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames), tag(SF_STR_TITLE),
-                          tag(SF_STR_ARTIST)}));
+                          tag(SF_STR_ARTIST), info.seekable != 0}));
   return out;
 }
 
@@ -53,8 +53,25 @@ int64_t AudioFileStream::read(float* out, int64_t frames) {
     if (sf_error(file_) != SF_ERR_NO_ERROR) error_ = sf_strerror(file_);
     if (got <= 0) break;
   }
-  framesRead_ += done;
+  position_ += done;
   return done;
+}
+
+bool AudioFileStream::seek(int64_t frame, std::string& error) {
+  if (!info_.seekable) {
+    error = "its format does not allow seeking";
+    return false;
+  }
+  if (sf_seek(file_, sf_count_t(frame), SEEK_SET) < 0) {
+    error = sf_strerror(file_);
+    // libsndfile leaves the position alone when a seek fails; should a decoder not, go back.
+    if (sf_seek(file_, 0, SEEK_CUR) != position_ && sf_seek(file_, position_, SEEK_SET) < 0)
+      error_ = "cannot return to frame " + std::to_string(position_) + " after a failed seek";
+    return false;
+  }
+  position_ = frame;
+  error_.clear();
+  return true;
 }
 
 Outcome<AudioFileInfo> probeAudioFile(const std::string& path) {

@@ -19,6 +19,7 @@ struct AudioFileInfo {
   int channels = 0;
   int64_t frames = 0;  // as the file announces it; what decodes may be less
   std::string title, artist;  // the file's tags, where it has them
+  bool seekable = false;      // libsndfile can move decoding to any frame
 };
 
 // Either a value or the reason there is none, worded for a message that names the file.
@@ -43,13 +44,18 @@ class AudioFileStream {
   int64_t read(float* out, int64_t frames);
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }  // libsndfile's reason, once failed()
-  int64_t framesRead() const { return framesRead_; }
+  int64_t position() const { return position_; }       // the frame the next read() starts at
+
+  // Moves decoding to `frame` and forgets an earlier decode error (a damaged stretch may lie
+  // behind the new position). False with libsndfile's reason when the file cannot go there;
+  // decoding then goes on from where it was.
+  bool seek(int64_t frame, std::string& error);
 
  private:
   AudioFileStream(sf_private_tag* file, AudioFileInfo info) : file_(file), info_(info) {}
   sf_private_tag* file_;
   AudioFileInfo info_;
-  int64_t framesRead_ = 0;
+  int64_t position_ = 0;
   std::string error_;
 };
 

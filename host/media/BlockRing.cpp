@@ -86,6 +86,13 @@ size_t BlockRing::published() const noexcept {
                 consumed_.load(std::memory_order_relaxed));
 }
 
+void BlockRing::discardUnconsumed() noexcept {
+  const uint64_t published = published_.load(std::memory_order_relaxed);
+  consumed_.store(published, std::memory_order_seq_cst);
+  recycled_.store(published, std::memory_order_release);
+  consumerMark_.store(kNever, std::memory_order_seq_cst);  // counted from the old position
+}
+
 void BlockRing::releaseMemory() {
   for (size_t i = 0; i < slotCount_; ++i) slots_[i].samples = slots_[i].output = nullptr;
   memory_.reset();

@@ -70,6 +70,11 @@ class BlockRing {
   bool canRecycle() const noexcept;     // likewise
   size_t published() const noexcept;    // for the consumer's: slots ready to read
 
+  // Both ends, by a thread that holds both (neither peer touches the ring meanwhile): forgets
+  // what was published and not consumed. Those slots skip the producer's look at played slots
+  // (they were never played) and are free to fill again; recycle what was consumed first.
+  void discardUnconsumed() noexcept;
+
   // Frees the sample memory once neither end will touch the ring again.
   void releaseMemory();
 

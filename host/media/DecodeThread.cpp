@@ -18,10 +18,10 @@ DecodeThread::~DecodeThread() {
   thread_.join();
 }
 
-void DecodeThread::attach(TrackStream& stream) {
+void DecodeThread::attach(TrackStream& stream, bool first) {
   {
     std::lock_guard lock(mutex_);
-    streams_.push_back(&stream);
+    streams_.insert(first ? streams_.begin() : streams_.end(), &stream);
     attached_ = true;
   }
   doorbell_.ring();

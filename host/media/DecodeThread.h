@@ -28,7 +28,9 @@ class DecodeThread {
   DecodeThread& operator=(const DecodeThread&) = delete;
 
   // Main thread. The stream's producer end belongs to this thread until detach() returns.
-  void attach(TrackStream& stream);
+  // `first`: served before the streams attached earlier (the track playing, attached again
+  // after a seek, goes before the next one).
+  void attach(TrackStream& stream, bool first = false);
   void detach(TrackStream& stream);
 
   // For players that may ring (not the audio thread): make it each ring's producer doorbell

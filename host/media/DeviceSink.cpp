@@ -1,10 +1,10 @@
 #include "host/media/DeviceSink.h"
 
 #include <algorithm>
-#include <cstring>
+#include <chrono>
+#include <thread>
 
 #include "coreaudio/AudioThread.h"
-#include "host/media/TrackPlayback.h"
 
 namespace host {
 
@@ -17,7 +17,6 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
     return false;
   }
   subsystemStarted_ = true;
-  blockFrames_ = blockFrames;
   SDL_AudioSpec want{};
   want.freq = int(sampleRate);
   want.format = AUDIO_F32SYS;
@@ -32,18 +31,29 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
     close();
     return false;
   }
+  feed_.configure(obtained_.channels, blockFrames);
   return true;
 }
 
 void DeviceSink::start() {
-  if (device_) SDL_PauseAudioDevice(device_, 0);
+  if (!device_) return;
+  SDL_PauseAudioDevice(device_, 0);
+  started_ = true;
+}
+
+void DeviceSink::hold() {
+  feed_.requestHold();
+  // SDL calls back every buffer's time once started, whether the hardware is there or not; a
+  // device not started calls back not at all, so nothing renders.
+  while (started_ && !feed_.holdAcknowledged())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void DeviceSink::close() {
   if (device_) SDL_CloseAudioDevice(device_);  // waits for the callback to return
   device_ = 0;
-  current_ = nullptr;
-  next_.store(nullptr, std::memory_order_relaxed);
+  started_ = false;
+  feed_.forgetTracks();
   if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   subsystemStarted_ = false;
 }
@@ -52,33 +62,11 @@ double DeviceSink::bufferSeconds() const {
   return obtained_.freq > 0 ? double(obtained_.samples) / double(obtained_.freq) : 0.0;
 }
 
-bool DeviceSink::handOver(TrackPlayback* track) {
-  TrackPlayback* expected = nullptr;
-  return next_.compare_exchange_strong(expected, track, std::memory_order_release,
-                                       std::memory_order_relaxed);
-}
-
 void SDLCALL DeviceSink::callback(void* self, Uint8* stream, int len) {
   auto* sink = static_cast<DeviceSink*>(self);
-  const int64_t frameBytes = int64_t(sizeof(float)) * sink->obtained_.channels;
-  sink->fill(reinterpret_cast<float*>(stream), len / frameBytes);
-}
-
-void DeviceSink::fill(float* out, int64_t frames) noexcept {
   AudioThreadEnableFlushToZero();
-  const int64_t ch = obtained_.channels;
-  while (frames > 0) {
-    if (!current_) current_ = next_.exchange(nullptr, std::memory_order_acquire);
-    bool ended = false;
-    const int64_t n = current_ ? current_->play(out, std::min(frames, blockFrames_), &ended) : 0;
-    if (ended) current_ = nullptr;  // the main thread may now finish it
-    if (n == 0 && !ended) {         // nothing to play, or decoding fell behind: silence
-      std::memset(out, 0, size_t(frames * ch) * sizeof(float));
-      return;
-    }
-    out += n * ch;
-    frames -= n;
-  }
+  const int64_t frameBytes = int64_t(sizeof(float)) * sink->obtained_.channels;
+  sink->feed_.fill(reinterpret_cast<float*>(stream), len / frameBytes);
 }
 
 }  // namespace host

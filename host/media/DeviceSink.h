@@ -1,15 +1,15 @@
-// The sound device, through SDL2 audio. Its callback is the audio thread: it plays the track it
-// holds and, when that ends, takes the one the main thread has handed over, with no gap. The
-// main thread prepares each track ahead and a decoding thread fills its ring, so the callback only
-// renders: no allocation, lock, log or wait. Should decoding ever fall behind, it plays silence
-// rather than wait.
+// The sound device, through SDL2 audio. Its callback is the audio thread: it plays what the
+// DeviceFeed holds. The main thread prepares each track ahead and a decoding thread fills its
+// ring, so the callback only renders: no allocation, lock, log or wait. Should decoding ever fall
+// behind, it plays silence rather than wait.
 #pragma once
 
 #include <SDL2/SDL.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
+
+#include "host/media/DeviceFeed.h"
 
 namespace host {
 
@@ -23,7 +23,7 @@ class DeviceSink {
   DeviceSink& operator=(const DeviceSink&) = delete;
 
   // Opens the default sound device, paused, for float frames at this rate and channel count.
-  // False with the reason when there is no usable device.
+  // False with the reason when there is no usable device. A pause carries over a reopening.
   bool open(double sampleRate, int channels, int64_t blockFrames, std::string& error);
   void start();
   // Stops the callback for good (returns once it has), then releases the device.
@@ -34,21 +34,27 @@ class DeviceSink {
   int channels() const { return obtained_.channels; }
   double bufferSeconds() const;
 
-  // Main thread: hands over the track to play once the current one has ended (or at once when
-  // nothing plays). False while an earlier hand-over has not been taken yet. The track must stay
-  // alive until it is finished().
-  bool handOver(TrackPlayback* track);
+  // Main thread: see DeviceFeed::handOver.
+  bool handOver(TrackPlayback* track) { return feed_.handOver(track); }
+  // Main thread: silence from the next callback on, the tracks left where they are; and back.
+  void setPaused(bool paused) { feed_.setPaused(paused); }
+  // Main thread: returns once no render is in progress and none will start before release():
+  // the tracks the device holds may then be sought or let go. Takes up to one callback's time.
+  void hold();
+  void release() { feed_.releaseHold(); }
+  // Main thread, while holding: the device forgets the track.
+  void letGo(const TrackPlayback* track) { feed_.letGo(track); }
+
+  const DeviceFeed& feed() const { return feed_; }
 
  private:
   static void SDLCALL callback(void* self, Uint8* stream, int len);
-  void fill(float* out, int64_t frames) noexcept;
 
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec obtained_{};
-  int64_t blockFrames_ = 4096;
   bool subsystemStarted_ = false;
-  std::atomic<TrackPlayback*> next_{nullptr};
-  TrackPlayback* current_ = nullptr;  // the audio thread's
+  bool started_ = false;  // the callback runs
+  DeviceFeed feed_;
 };
 
 }  // namespace host

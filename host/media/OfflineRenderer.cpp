@@ -1,9 +1,13 @@
 #include "host/media/OfflineRenderer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "foundation/NSRunLoop.h"
@@ -13,6 +17,7 @@
 #include "host/media/OutputWriter.h"
 #include "host/media/ProgressBar.h"
 #include "host/media/StopRequest.h"
+#include "host/media/TrackSeek.h"
 #include "host/player/SessionFrontEnd.h"
 
 namespace host {
@@ -81,6 +86,7 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
     return std::nullopt;
   };
 
+  PlayerTransport& transport = session.transport();
   std::optional<OpenedFile> upcoming = openNext();
   bool stopped = false;
   while (upcoming && !stopped) {
@@ -95,6 +101,7 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
     frontEnd.trackStarted(index, files.size(), files[index].path, info.title, info.artist,
                           double(info.frames) / info.sampleRate);
     const std::string label = std::to_string(index + 1) + "/" + std::to_string(files.size());
+    std::optional<size_t> skipTo;  // the listener moved the queue to this track
 
     for (;;) {
       if (StopRequest::requested()) {
@@ -122,10 +129,46 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
         outcome.interrupted = outcome.closedByListener = stopped = true;
         break;
       }
+      // What the listener asked for in the turn takes effect at this boundary.
+      if (transport.skip != 0) {
+        const SkipMove move =
+            resolveSkip(std::exchange(transport.skip, 0), index, track.positionSeconds());
+        if (!move.restart) {
+          skipTo = move.track;
+          break;
+        }
+        transport.seekTo = 0.0;
+      }
+      if (transport.seekTo) {
+        seekTrack(track, decoder, *std::exchange(transport.seekTo, std::nullopt), false);
+        frontEnd.playedTo(track.positionSeconds());
+        if (track.framesReady(&endsThere) == 0) {  // sought to the end
+          track.render(nullptr, settings.blockFrames);
+          break;
+        }
+      }
       float* block = writer.nextBlock();
       if (!block) {
         outcome.anyFailed = stopped = true;
         break;
+      }
+      if (transport.paused) {
+        // Silence on the media clock, the track left where it is, until a turn resumes it.
+        if (!frontEnd.canStillAct()) {
+          progress.done();
+          reportPausedForGood();
+          outcome.anyFailed = stopped = true;
+          break;
+        }
+        std::memset(block, 0, size_t(settings.blockFrames) * size_t(track.channels()) * sizeof(float));
+        writer.write(settings.blockFrames, nullptr, false);
+        clock.advance(settings.blockFrames, track.sampleRate());
+        progress.update(clock.seconds(), label);
+        // A person at the window needs time to resume: at full speed the silence would fill the
+        // disk first. The media clock, and so the file, is the same either way.
+        if (frontEnd.window())
+          std::this_thread::sleep_for(std::chrono::duration<double>(double(settings.blockFrames) / track.sampleRate()));
+        continue;
       }
       bool ended = false;
       int64_t rendered = 0;
@@ -133,9 +176,9 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
         FlushToZeroScope audioThreadMode;
         rendered = track.render(block, settings.blockFrames, &ended);
       }
-      writer.write(rendered, track.stream(), ended);
+      writer.write(rendered, &track.stream(), ended);
       clock.advance(rendered, track.sampleRate());
-      frontEnd.playedTo(double(track.framesRendered()) / track.sampleRate());
+      frontEnd.playedTo(track.positionSeconds());
       progress.update(clock.seconds(), label);
       if (ended) break;
     }
@@ -146,6 +189,15 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
       outcome.anyFailed = reportDamage(track);
     }
     played.push_back(std::move(owned));
+    if (skipTo) {
+      // Going on keeps the file opened ahead when it is the one asked for; going back reopens.
+      const bool back = *skipTo < index;
+      if (upcoming && (back || upcoming->index < *skipTo)) {
+        decoder.detach(*upcoming->stream);
+        upcoming.reset();
+      }
+      nextFile = back ? *skipTo : std::max(nextFile, *skipTo);
+    }
     if (!upcoming && !stopped) upcoming = openNext();  // when the track ended before we looked
   }
   if (upcoming) decoder.detach(*upcoming->stream);

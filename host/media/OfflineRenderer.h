@@ -23,6 +23,11 @@ std::string findFormatMismatch(const std::vector<QueuedFile>& files);
 // measures and writes what came out. The turn and the block strictly alternate, so every change a
 // timer makes lands on the same block boundary on every run. A track that cannot be decoded is
 // reported and skipped; one damaged in the middle ends there, reported.
+//
+// The listener's requests (the session's transport) take effect at the boundary of the turn that
+// made them: a skip, then a seek, then a pause, which writes blocks of silence (not through the
+// tap) while the clock and the turns go on. A pause that nothing is left to resume (no window,
+// no script steps to come) stops the session with a message.
 PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>& files,
                           const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
                           bool showProgress, SessionFrontEnd& frontEnd);

@@ -33,10 +33,10 @@ float* OutputWriter::nextBlock() {
   }
 }
 
-void OutputWriter::write(int64_t frames, TrackStream& stream, bool last) {
+void OutputWriter::write(int64_t frames, TrackStream* stream, bool last) {
   BlockRing::Slot* slot = ring_.slotToFill();
   slot->frames = frames;
-  slot->tag = &stream;
+  slot->tag = stream;
   slot->last = last;
   ring_.publish();
 }
@@ -70,9 +70,10 @@ void OutputWriter::loop() {
       continue;
     }
     if (!failed()) {
-      auto& stream = *const_cast<TrackStream*>(static_cast<const TrackStream*>(slot->tag));
-      stream.output().add(slot->samples, slot->frames);
-      if (slot->last) stream.output().finish();
+      if (auto* stream = const_cast<TrackStream*>(static_cast<const TrackStream*>(slot->tag))) {
+        stream->output().add(slot->samples, slot->frames);
+        if (slot->last) stream->output().finish();
+      }
       std::string error;
       if (!sink_.write(slot->samples, slot->frames, error)) {
         error_ = error;

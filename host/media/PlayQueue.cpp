@@ -26,6 +26,12 @@ bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout lay
   return true;
 }
 
+void reportPausedForGood() {
+  std::fprintf(stderr,
+               "tunely: playback is paused and nothing is left to resume it (no window, no script "
+               "steps to come); stopping\n");
+}
+
 bool reportDamage(TrackPlayback& track) {
   const TrackStream& stream = track.stream();
   if (stream.damage().empty()) return false;

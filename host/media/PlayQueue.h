@@ -31,6 +31,9 @@ void reportUnplayable(const std::string& path, const std::string& why);
 // they are when each channel goes to it in a buffer of its own. True when it did.
 bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout layout);
 
+// Says why a paused session stops: nothing is left that could resume it.
+void reportPausedForGood();
+
 // Once a track has played: if its file turned out damaged, prints where and why (it played up to
 // there) and returns true.
 bool reportDamage(TrackPlayback& track);

@@ -2,6 +2,11 @@
 // clock (the controls' timers fire there), loads each next track as the current one's decoding
 // reaches its end, hands it to the device and finishes tracks the device has played out. A
 // decoding thread keeps about a second of each track decoded ahead.
+//
+// The listener's requests (the session's transport) are taken at each look: a pause makes the
+// device play silence, the tracks left as they are; a seek or a skip holds the audio thread still
+// (DeviceSink::hold) while the tracks change. The taps stay prepared throughout; a track change
+// goes through the queue, with a new queue item and its own tap.
 #pragma once
 
 #include <string>
@@ -25,6 +30,8 @@ class RealtimePlayer {
   // for the device to play out, then reopens it.
   PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,
                    const TrackSettings& settings, SessionFrontEnd& frontEnd);
+
+  const DeviceSink& device() const { return device_; }
 
  private:
   DeviceSink device_;

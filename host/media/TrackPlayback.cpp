@@ -1,6 +1,7 @@
 #include "host/media/TrackPlayback.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -47,6 +48,7 @@ void TrackPlayback::prepare() {
 }
 
 bool TrackPlayback::playAtRate(double rate, std::string& error) {
+  playRate_ = rate;
   resampler_.reset();
   if (rate == sampleRate()) return true;
   resampler_ = std::make_unique<Resampler>(sampleRate(), rate, channels(), maxBlockFrames_,
@@ -202,6 +204,7 @@ int64_t TrackPlayback::renderBlock(float* out, int64_t frames, bool* ended) noex
       }
     }
     rendered_.store(rendered_.load(std::memory_order_relaxed) + n, std::memory_order_release);
+    position_.store(position_.load(std::memory_order_relaxed) + n, std::memory_order_release);
   }
   if (n > 0 || endsThere) advance(n);
   *ended = endReached_;
@@ -236,6 +239,27 @@ int64_t TrackPlayback::play(float* out, int64_t frames, bool* ended) noexcept {
   if (ended) *ended = over;
   if (over) done_.store(true, std::memory_order_release);  // the last touch of this track
   return n;
+}
+
+bool TrackPlayback::seek(int64_t frame, std::string& error) {
+  if (!stream_->restartAt(frame, endReached_ ? 0 : slotOffset_, error)) return false;
+  slotOffset_ = 0;
+  endReached_ = false;
+  position_.store(frame, std::memory_order_release);
+  // What the resampler holds belongs to the old position: start it afresh, as for a new track.
+  // libsoxr took these rates before, and refuses only rates.
+  if (resampler_) {
+    std::string ignored;
+    playAtRate(playRate_, ignored);
+  }
+  return true;
+}
+
+int64_t TrackPlayback::frameAt(double seconds) const noexcept {
+  const double frame = seconds * sampleRate();
+  if (!(frame > 0)) return 0;  // NaN too
+  if (frame >= double(announcedFrames())) return announcedFrames();
+  return std::llround(frame);
 }
 
 void TrackPlayback::finish() {

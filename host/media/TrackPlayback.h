@@ -53,7 +53,22 @@ class TrackPlayback {
   // Any thread: true once the last frame has been delivered (release/acquire ordered, so the
   // main thread may then finish() a track the audio thread has let go of).
   bool finished() const noexcept { return done_.load(std::memory_order_acquire); }
+  // Frames played so far, and the frame of the track the next render() starts at: the two part
+  // once the track has been sought.
   int64_t framesRendered() const noexcept { return rendered_.load(std::memory_order_acquire); }
+  int64_t position() const noexcept { return position_.load(std::memory_order_acquire); }
+  double positionSeconds() const noexcept { return double(position()) / sampleRate(); }
+
+  // Main thread, while neither the audio thread nor the decoding thread touches the track (the
+  // stream detached, the audio thread held): playback goes on from `frame` of the file at the
+  // next render(). The tap stays prepared, so the equalizer's state carries on across the
+  // jump. False with the reason when the file cannot go there; the track then plays on as it
+  // was.
+  bool seek(int64_t frame, std::string& error);
+  // The frame `seconds` into the track, kept within its announced length.
+  int64_t frameAt(double seconds) const noexcept;
+  // Whether a seek that failed has been reported already: a track says so once.
+  bool seekFailureReported = false;
 
   // Main thread, once neither the audio thread nor the decoding thread touches the track:
   // unprepares the tap, completes the input measures and releases the queue item.
@@ -90,6 +105,7 @@ class TrackPlayback {
   SampleLayout layout_;
   int64_t maxBlockFrames_;
   std::unique_ptr<Resampler> resampler_;
+  double playRate_ = 0;  // what playAtRate() was given
 
   // The buffers handed to the tap: one per channel, or one interleaved.
   std::vector<std::vector<float>> storage_;
@@ -105,6 +121,7 @@ class TrackPlayback {
   bool endReached_ = false;
 
   std::atomic<int64_t> rendered_{0};
+  std::atomic<int64_t> position_{0};
   std::atomic<bool> done_{false};
   bool prepared_ = false;
   bool finished_ = false;

@@ -43,12 +43,25 @@ bool TrackStream::bufferedEnough() const noexcept {
 }
 
 void TrackStream::work() {
-  while (BlockRing::Slot* played = ring_.slotToRecycle()) {
-    measure(*played, played->frames);
-    ring_.recycle();
-  }
+  measurePlayed(0);
   while (!decodingFinished() && decodeOneBlock()) {
   }
+}
+
+void TrackStream::decodeUntilBuffered() {
+  while (!bufferedEnough() && decodeOneBlock()) {
+  }
+}
+
+bool TrackStream::restartAt(int64_t frame, int64_t playedOfFront, std::string& error) {
+  if (!file_->seek(frame, error)) return false;
+  measurePlayed(playedOfFront);
+  ring_.discardUnconsumed();
+  framesDecoded_ = frame;
+  damage_.clear();
+  decodingFinished_.store(false, std::memory_order_release);
+  decodeOneBlock();
+  return true;
 }
 
 void TrackStream::wakeProducerAt(size_t consumedSlots) noexcept {
@@ -65,10 +78,8 @@ bool TrackStream::decodeOneBlock() {
   const bool last = got < ring_.slotFrames();
   slot->frames = got;
   slot->last = last;
-  if (last) {
-    if (file_->failed()) damage_ = file_->error();
-    file_.reset();  // nothing more to read: let the file go now
-  }
+  // The file stays open at its end: a seek may take decoding back.
+  if (last && file_->failed()) damage_ = file_->error();
   ring_.publish();
   if (last) decodingFinished_.store(true, std::memory_order_release);
   return true;
@@ -79,15 +90,20 @@ void TrackStream::measure(const BlockRing::Slot& slot, int64_t frames) {
   if (measureOutput_) output_.add(slot.output, frames);
 }
 
-void TrackStream::finish(int64_t partialFrames) {
-  if (finished_) return;
-  finished_ = true;
+// Played slots, then the played part of the front slot when one is given.
+void TrackStream::measurePlayed(int64_t playedOfFront) {
   while (BlockRing::Slot* played = ring_.slotToRecycle()) {
     measure(*played, played->frames);
     ring_.recycle();
   }
-  if (BlockRing::Slot* front = ring_.peek(0); front && partialFrames > 0)
-    measure(*front, std::min(partialFrames, front->frames));
+  if (BlockRing::Slot* front = ring_.peek(0); front && playedOfFront > 0)
+    measure(*front, std::min(playedOfFront, front->frames));
+}
+
+void TrackStream::finish(int64_t partialFrames) {
+  if (finished_) return;
+  finished_ = true;
+  measurePlayed(partialFrames);
   input_.finish();
   if (measureOutput_) output_.finish();
   ring_.releaseMemory();

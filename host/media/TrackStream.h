@@ -40,13 +40,24 @@ class TrackStream {
   bool decodingFinished() const noexcept { return decodingFinished_.load(std::memory_order_acquire); }
   // Enough is decoded to start playing without running dry: a quarter of the ring, or all.
   bool bufferedEnough() const noexcept;
+  // Producer end: decodes until bufferedEnough(), for a player that must not start dry.
+  void decodeUntilBuffered();
+
+  // Both ends, by a thread that holds both (the stream detached from the decoding thread, its
+  // player not rendering): decoding starts again at `frame` of the file. What was played is
+  // measured first (`playedOfFront` frames of the front slot too); what was decoded ahead is
+  // dropped unmeasured, since it never plays. The first block is decoded at once, so a player may
+  // go on at the same block boundary. False with the reason when the file cannot go there; the
+  // stream is then as it was.
+  bool restartAt(int64_t frame, int64_t playedOfFront, std::string& error);
 
   // Main thread, once no other thread uses the stream: measures what was played and is not
   // measured yet (`partialFrames` of the front slot too, for a track stopped in mid-block),
   // completes the measures and frees the ring's memory.
   void finish(int64_t partialFrames);
 
-  // Once decodingFinished(): what the file yielded, and why it stopped early if it did.
+  // Once decodingFinished(): the frame of the file where decoding stopped (its end, or the
+  // damage), and why it stopped early if it did.
   int64_t framesDecoded() const { return framesDecoded_; }
   const std::string& damage() const { return damage_; }
 
@@ -61,13 +72,15 @@ class TrackStream {
               bool measureOutput);
   bool decodeOneBlock();
   void measure(const BlockRing::Slot& slot, int64_t frames);
+  void measurePlayed(int64_t playedOfFront);
 
   std::unique_ptr<AudioFileStream> file_;
   AudioFileInfo info_;
   bool measureOutput_;
   BlockRing ring_;
   SignalAnalysis input_, output_;
-  int64_t framesDecoded_ = 0;
+  int64_t framesDecoded_ = 0;  // the file's position: frames decoded since the last restart and
+                               // the frame it restarted at
   std::string damage_;
   std::atomic<bool> decodingFinished_{false};
   bool finished_ = false;

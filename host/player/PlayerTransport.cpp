@@ -1,9 +1,18 @@
 #include "host/player/PlayerTransport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace host {
+
+SkipMove resolveSkip(int skip, size_t current, double positionSeconds) {
+  if (skip > 0) return {false, current + size_t(skip)};
+  size_t back = size_t(-int64_t(skip));
+  if (positionSeconds > kRestartAfterSeconds) --back;  // the first press restarts the track
+  const size_t track = current - std::min(back, current);
+  return {track == current, track};
+}
 
 std::string formatPlayTime(double seconds) {
   const long total = seconds > 0 && std::isfinite(seconds) ? long(std::floor(seconds)) : 0;

@@ -21,6 +21,17 @@ struct PlayerTransport {
   double position = 0, duration = 0;  // seconds
 };
 
+// Where a skip request takes the queue from track `current`, `positionSeconds` into it: next
+// goes `skip` tracks on (past the last one the queue has played out); previous goes back, except
+// that a track played more than kRestartAfterSeconds restarts first, and the first track
+// restarts.
+struct SkipMove {
+  bool restart = false;  // back to the start of the current track
+  size_t track = 0;      // otherwise the queue's track to play next
+};
+inline constexpr double kRestartAfterSeconds = 3.0;
+SkipMove resolveSkip(int skip, size_t current, double positionSeconds);
+
 // "m:ss" (or "h:mm:ss") of whole seconds, rounded down.
 std::string formatPlayTime(double seconds);
 

@@ -1,15 +1,17 @@
 // What the audio thread runs must not allocate: taking blocks from the decoded ring through a
-// tap (whole blocks as offline, blocks spanning slots as the sound device asks) and resampling a
-// track to the device's rate. Every allocation of this test program is counted, C's malloc
+// tap (whole blocks as offline, blocks spanning slots as the sound device asks), resampling a
+// track to the device's rate, and the device's callbacks while paused or held. Every allocation of this test program is counted, C's malloc
 // family included (libsoxr is C), while the counting thread plays. Sanitizers replace malloc
 // themselves, so their builds skip these tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <vector>
 
 #include "CommandHarness.h"
+#include "host/media/DeviceFeed.h"
 #include "host/media/TrackLoader.h"
 #include "host/media/TrackPlayback.h"
 #include "mediatoolbox/MTAudioProcessingTap.h"
@@ -159,6 +161,37 @@ TEST_F(AudioThreadAllocationTest, ResamplingToTheDeviceRateAllocatesNothing) {
     ASSERT_TRUE(t->playAtRate(c.to, error)) << error;
     EXPECT_EQ(playCounting(*t, c.block), 0) << c.from << " -> " << c.to << " in " << c.block;
   }
+}
+
+// The hold handshake too: a hold counts as acknowledged only once a callback has started after
+// it; from then on nothing renders until it is released.
+TEST_F(AudioThreadAllocationTest, TheDeviceCallbackAllocatesNothingPlayingPausedOrHeld) {
+  auto t = track(44100, SampleLayout::NonInterleaved, 512);
+  t->stream().work();  // the whole track decoded: every callback below has audio to play
+  host::DeviceFeed feed;
+  feed.configure(2, 512);
+  ASSERT_TRUE(feed.handOver(t.get()));
+  std::vector<float> out(700 * 2);
+  const auto callbacks = [&] {
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < 3; ++i) feed.fill(out.data(), 700);
+    counting = false;
+    return allocations.load();
+  };
+  EXPECT_EQ(callbacks(), 0);
+  feed.setPaused(true);
+  EXPECT_EQ(callbacks(), 0);
+  feed.setPaused(false);
+  feed.requestHold();
+  EXPECT_FALSE(feed.holdAcknowledged());  // the pause's acknowledgement answers another request
+  EXPECT_EQ(callbacks(), 0);
+  EXPECT_TRUE(feed.holdAcknowledged());
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float x) { return x == 0.0f; }));
+  feed.releaseHold();
+  EXPECT_EQ(callbacks(), 0);
+  EXPECT_EQ(t->framesRendered(), 2 * 3 * 700);  // played on when not held still
+  EXPECT_EQ(feed.framesHeld(), 2 * 3 * 700);
 }
 
 }  // namespace

@@ -209,4 +209,29 @@ TEST_F(TrackPlaybackTest, ATrackPlayedAtAnotherRateLastsAsLongAndKeepsItsPitch) 
   EXPECT_GT(energy, 0);
 }
 
+TEST_F(TrackPlaybackTest, ASeekPlaysOnFromTheFrameThroughTheSamePreparedTapMeasuringOnlyWhatPlayed) {
+  auto t = track(SampleLayout::Interleaved, 1000, true, true);
+  std::vector<float> out(input.samples.size());
+  int64_t done = 0;
+  const auto playTo = [&](int64_t until) {  // 700 frames at a time, across the decoded slots
+    for (int64_t n; done < until && !t->finished(); done += n)
+      if ((n = t->render(out.data() + done * 2, std::min<int64_t>(700, until - done))) == 0) t->stream().work();
+  };
+  playTo(2100);  // all the rest is decoded ahead by now
+  std::string error;
+  EXPECT_FALSE(t->seek(input.frames + 1, error));  // past the end: refused, nothing changes
+  ASSERT_TRUE(t->seek(6000, error)) << error;
+  playTo(input.frames);
+  std::vector<float> expected(input.samples.begin(), input.samples.begin() + 2100 * 2);
+  expected.insert(expected.end(), input.samples.begin() + 6000 * 2, input.samples.end());
+  for (float& x : expected) x = -x;
+  out.resize(size_t(done) * 2);
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(t->position(), input.frames);
+  t->finish();
+  EXPECT_EQ(rec.prepares.size(), 1u);
+  EXPECT_EQ(t->stream().input().levels().samples(), 2 * 6100);  // not what was dropped
+  EXPECT_EQ(t->stream().output().levels().samples(), 2 * 6100);
+}
+
 }  // namespace

@@ -1,0 +1,158 @@
+// The transport in the player's own process, where the tap and the device can be watched: a
+// pass-through tap that counts its life-cycle calls stands in for the system, and a script
+// works the screen. Live, the queue plays on SDL's disk audio driver, which writes what the
+// device plays to a file.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "CommandHarness.h"
+#include "avfoundation/AVAsset.h"
+#include "avfoundation/AVAudioMix.h"
+#include "avfoundation/AVPlayerItem.h"
+#include "foundation/NSTimer.h"
+#include "host/media/OfflineRenderer.h"
+#include "host/media/RealtimePlayer.h"
+#include "host/player/PlayerClasses.h"
+#include "host/player/SessionFrontEnd.h"
+#include "uikit/UILabel.h"
+
+namespace {
+
+constexpr double kRate = 44100;
+int prepares = 0, unprepares = 0;
+void (*playersSetPlayerItem)(id, SEL, id) = nullptr;
+
+// MPAVItem's setPlayerItem: as the system replaces it: the item gets a mix with a counting tap.
+void setPlayerItemWithTap(id self, SEL cmd, id playerItem) {
+  auto* item = static_cast<AVPlayerItem*>(playerItem);
+  MTAudioProcessingTapCallbacks callbacks{};
+  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+  callbacks.prepare = [](MTAudioProcessingTapRef, CMItemCount, const AudioStreamBasicDescription*) { ++prepares; };
+  callbacks.unprepare = [](MTAudioProcessingTapRef) { ++unprepares; };
+  callbacks.process = [](MTAudioProcessingTapRef tap, CMItemCount frames, MTAudioProcessingTapFlags,
+                         AudioBufferList* list, CMItemCount* framesOut, MTAudioProcessingTapFlags* flagsOut) {
+    MTAudioProcessingTapGetSourceAudio(tap, frames, list, flagsOut, nullptr, framesOut);
+  };
+  MTAudioProcessingTapRef tap = nullptr;
+  MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 0, &tap);
+  auto input = AVMutableAudioMixInputParameters::audioMixInputParametersWithTrack(item->asset()->tracks()[0].get());
+  input->setAudioTapProcessor(Ref<MTAudioProcessingTap>::adopt(tap).get());
+  Ref<AVMutableAudioMix> mix = AVMutableAudioMix::audioMix();
+  mix->setInputParameters({Ref<AVAudioMixInputParameters>(input)});
+  item->setAudioMix(mix.get());
+  playersSetPlayerItem(self, cmd, playerItem);
+}
+
+// Frames from `at` of interleaved stereo `played` that equal `audio` from frame `from` on.
+int64_t inCommon(const std::vector<float>& played, int64_t at, const host::DecodedAudio& audio, int64_t from = 0) {
+  int64_t n = 0;
+  while (size_t(at + n + 1) * 2 <= played.size() && from + n < audio.frames &&
+         std::memcmp(&played[size_t(at + n) * 2], &audio.samples[size_t(from + n) * 2], 8) == 0)
+    ++n;
+  return n;
+}
+
+class TransportInProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::registerPlayerClasses();
+    playersSetPlayerItem = class_replaceMethod(objc_getClass("MPAVItem"), sel_registerName("setPlayerItem:"),
+                                               &setPlayerItemWithTap, "v@:@");
+    prepares = unprepares = 0;
+    session.setUpControls();
+  }
+  void TearDown() override {
+    class_replaceMethod(objc_getClass("MPAVItem"), sel_registerName("setPlayerItem:"), playersSetPlayerItem, "v@:@");
+  }
+
+  host::QueuedFile track(const std::string& name, double seconds, unsigned seed) {
+    audio[name] = tunely_test::testSignal(kRate, 2, seconds, seed);
+    tunely_test::writeFloatWav(temp.file(name), audio[name]);
+    return {temp.file(name), *host::probeAudioFile(temp.file(name)).value};
+  }
+  void script(const std::string& text) {
+    std::string error;
+    auto steps = host::parseSessionScript(text, "test.script", error);
+    ASSERT_TRUE(steps) << error;
+    frontEnd.attachScript(std::make_unique<host::ScriptRunner>(std::move(*steps), screen, 1));
+  }
+
+  tunely_test::TempFolder temp;
+  std::map<std::string, host::DecodedAudio> audio;
+  host::PlayerSession session;
+  host::ScreenActions screen{static_cast<UIWindow*>(session.window())};
+  host::SessionFrontEnd frontEnd{session};
+};
+
+TEST_F(TransportInProcessTest, OfflineTheScreenFollowsASeekAndStandsStillWhilePaused) {
+  const std::vector<host::QueuedFile> files{track("s.wav", 3.0, 9)};
+  host::WavFileSink sink;
+  std::string error;
+  ASSERT_TRUE(sink.open(temp.file("out.wav"), kRate, 2, error)) << error;
+  host::MediaClock clock;
+  script("0.5 slide position 2\n1.0 tap play\n2.0 tap play\n");
+  std::vector<std::string> shown;  // by timers, which fire before the steps of their turn
+  std::vector<Ref<NSTimer>> looks;
+  for (double t : {1.0, 1.5})
+    looks.push_back(NSTimer::scheduledTimerWithTimeInterval(t, false, [&](NSTimer*) {
+      std::string why;
+      shown.push_back(static_cast<UILabel*>(screen.find({"elapsed", false}, why))->text() + " at " +
+                      std::to_string(session.transport().position));
+    }));
+  host::renderOffline(session, files, {host::SampleLayout::NonInterleaved, 4096}, clock, sink, false, frontEnd);
+  for (const Ref<NSTimer>& look : looks) look->invalidate();
+  const auto blocks = [](double t) { return int64_t(std::ceil(t * kRate / 4096)); };
+  const double paused = double(88200 + (blocks(1.0) - blocks(0.5)) * 4096) / kRate;  // 2 s on from the seek
+  const std::string expected = host::formatPlayTime(paused) + " at " + std::to_string(paused);
+  EXPECT_EQ(shown, (std::vector<std::string>{expected, expected}));
+}
+
+TEST_F(TransportInProcessTest, LivePauseSeekAndNextKeepEachTapPreparedAndLeaveNoGapBeyondTheHolds) {
+  const std::vector<host::QueuedFile> files{track("a.wav", 2.0, 10), track("b.wav", 1.0, 11)};
+  const std::string raw = temp.file("device.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  script("0.3 tap play\n0.6 tap play\n0.9 slide position 0.2\n1.3 tap next\n");
+  host::RealtimePlayer player;
+  std::string error;
+  ASSERT_TRUE(player.openDevice(files[0].info, 1024, error)) << error;
+  const host::PlayOutcome outcome = player.play(session, files, {host::SampleLayout::NonInterleaved, 1024}, frontEnd);
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
+  // The music the device played, and the silent frames within it.
+  std::vector<float> all(std::filesystem::file_size(raw) / 4), music;
+  std::ifstream(raw, std::ios::binary).read(reinterpret_cast<char*>(all.data()), std::streamsize(all.size() * 4));
+  int64_t silentRun = 0, silenceWithin = 0;
+  for (size_t i = 0; i + 1 < all.size(); i += 2) {
+    if (all[i] == 0.0f && all[i + 1] == 0.0f) {
+      ++silentRun;
+      continue;
+    }
+    if (!music.empty()) silenceWithin += silentRun;
+    silentRun = 0;
+    music.insert(music.end(), {all[i], all[i + 1]});
+  }
+  // a up to the seek (the pause resumed where it stopped), a from 0.2 s until next, all of b.
+  const host::DecodedAudio &a = audio["a.wav"], &b = audio["b.wav"];
+  const int64_t sought = std::llround(double(0.2f) * kRate);
+  const int64_t beforeSeek = inCommon(music, 0, a), afterSeek = inCommon(music, beforeSeek, a, sought);
+  EXPECT_GT(beforeSeek, sought);
+  EXPECT_GT(afterSeek, 0);
+  EXPECT_LT(sought + afterSeek, a.frames);
+  EXPECT_EQ(inCommon(music, beforeSeek + afterSeek, b), b.frames);
+  EXPECT_EQ(int64_t(music.size() / 2), beforeSeek + afterSeek + b.frames);
+  // Silence only while paused or held: no callback ran dry around a seek or a skip.
+  EXPECT_GT(player.device().feed().framesHeld(), 0);
+  EXPECT_EQ(silenceWithin, player.device().feed().framesHeld());
+  EXPECT_EQ(prepares, 2);
+  EXPECT_EQ(unprepares, 2);
+  ASSERT_EQ(outcome.reports.size(), 2u);
+  EXPECT_EQ(outcome.reports[0].framesPlayed, beforeSeek + afterSeek);
+}
+
+}  // namespace
