@@ -137,7 +137,7 @@ double UIBarButtonItem::widthInBar() const {
   double content = 0;
   if (UIImage* picture = image()) content = picture->size().width;
   else if (const std::string text = displayedTitle(); !text.empty())
-    content = CGTextMeasure(text, font()->spec(), 0, CGLineBreak::Clip, 1).width;
+    content = CGTextMeasure(text, font()->cgFont(), 0, CGLineBreak::Clip, 1).width;
   return content + 2 * kTitlePadding;
 }
 

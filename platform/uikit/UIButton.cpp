@@ -110,7 +110,7 @@ void UIButton::drawRect(CGContext& ctx, CGRect rect) {
                                  rect.size.height / std::max(imageSize.height, 1.0)});
     imageSize = CGSizeMake(imageSize.width * fit, imageSize.height * fit);
   }
-  const CGSize textSize = title.empty() ? CGSize{} : CGTextMeasure(title, font_->spec(), 0, CGLineBreak::Clip, 1);
+  const CGSize textSize = title.empty() ? CGSize{} : CGTextMeasure(title, font_->cgFont(), 0, CGLineBreak::Clip, 1);
   const double gap = image && !title.empty() ? 4 : 0;
   const double total = std::min(rect.size.width, imageSize.width + gap + textSize.width);
   double x = rect.origin.x + (rect.size.width - total) / 2;
@@ -125,13 +125,13 @@ void UIButton::drawRect(CGContext& ctx, CGRect rect) {
     ctx.setFillColor(color);
     const double width = rect.origin.x + rect.size.width - x;
     ctx.drawText(title, CGRectMake(x, CGRectGetMidY(rect) - textSize.height / 2, width, textSize.height),
-                 font_->spec(), CGTextAlignment::Left, CGLineBreak::TruncateMiddle, 1);
+                 font_->cgFont(), CGTextAlignment::Left, CGLineBreak::TruncateMiddle, 1);
   }
 }
 
 CGSize UIButton::sizeThatFits(CGSize) const {
   const std::string title = titleForState(UIControlStateNormal);
-  CGSize text = title.empty() ? CGSize{} : CGTextMeasure(title, font_->spec(), 0, CGLineBreak::Clip, 1);
+  CGSize text = title.empty() ? CGSize{} : CGTextMeasure(title, font_->cgFont(), 0, CGLineBreak::Clip, 1);
   CGSize image = imageForState(UIControlStateNormal) ? imageForState(UIControlStateNormal)->size() : CGSize{};
   return CGSizeMake(text.width + image.width + 8, std::max({text.height, image.height, 30.0}));
 }

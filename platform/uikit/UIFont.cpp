@@ -23,5 +23,5 @@ UIFont* UIFont::fontWithName(const std::string& name, double size) {
 }
 
 double UIFont::lineHeight() const {
-  return CGTextMeasure("Ag", spec_, 0, CGLineBreak::Clip, 1).height;
+  return CGTextMeasure("Ag", font_, 0, CGLineBreak::Clip, 1).height;
 }

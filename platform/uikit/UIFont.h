@@ -16,14 +16,14 @@ class UIFont : public NSObject {
   // bold); every family is drawn in the system font.
   static UIFont* fontWithName(const std::string& name, double size);
 
-  double pointSize() const { return spec_.size; }
-  bool isBold() const { return spec_.bold; }
-  const CGFontSpec& spec() const { return spec_; }
+  double pointSize() const { return font_.size; }
+  bool isBold() const { return font_.bold; }
+  const CGFontSpec& cgFont() const { return font_; }
   // The height of one line of text in this font.
   double lineHeight() const;
 
-  explicit UIFont(CGFontSpec spec) : spec_(spec) {}
+  explicit UIFont(CGFontSpec font) : font_(font) {}
 
  private:
-  CGFontSpec spec_;
+  CGFontSpec font_;
 };

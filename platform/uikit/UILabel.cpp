@@ -84,11 +84,11 @@ void UILabel::drawText(CGContext& ctx, const std::string& text, CGRect rect, UIF
     const double fit = rect.size.height / lineHeight;  // NaN or huge for degenerate geometry
     maxLines = fit >= 1 ? int(std::min(fit, 10000.0)) : 1;
   }
-  const CGSize used = CGTextMeasure(text, font->spec(), rect.size.width, lineBreak, maxLines);
+  const CGSize used = CGTextMeasure(text, font->cgFont(), rect.size.width, lineBreak, maxLines);
   const double top = rect.origin.y + std::max(0.0, (rect.size.height - used.height) / 2);
   ctx.setFillColor(color ? color->cgColor() : CGColor{0, 0, 0, 1});
   ctx.drawText(text, CGRectMake(rect.origin.x, top, rect.size.width, std::min(used.height, rect.size.height + lineHeight)),
-               font->spec(), CGTextAlignmentFromNS(alignment), lineBreak, maxLines);
+               font->cgFont(), CGTextAlignmentFromNS(alignment), lineBreak, maxLines);
 }
 
 void UILabel::drawRect(CGContext& ctx, CGRect rect) {
@@ -96,6 +96,6 @@ void UILabel::drawRect(CGContext& ctx, CGRect rect) {
 }
 
 CGSize UILabel::sizeThatFits(CGSize size) const {
-  return CGTextMeasure(text_, font_->spec(), size.width > 0 ? size.width : 0, CGLineBreakFromMode(lineBreakMode_),
+  return CGTextMeasure(text_, font_->cgFont(), size.width > 0 ? size.width : 0, CGLineBreakFromMode(lineBreakMode_),
                        int(numberOfLines_));
 }

@@ -40,7 +40,7 @@ class BackButton : public UIButton {
     ctx.strokePath();
     const std::string title = currentTitle();
     if (title.empty()) return;
-    const CGFontSpec font = UIFont::systemFontOfSize(17)->spec();
+    const CGFontSpec font = UIFont::systemFontOfSize(17)->cgFont();
     const CGSize size = CGTextMeasure(title, font, 0, CGLineBreak::Clip, 1);
     const double textX = x + kChevronWidth + 4;
     ctx.setFillColor(color);
@@ -49,7 +49,7 @@ class BackButton : public UIButton {
   }
   double preferredWidth() const {
     const std::string title = currentTitle();
-    const double text = title.empty() ? 0 : CGTextMeasure(title, UIFont::systemFontOfSize(17)->spec(), 0, CGLineBreak::Clip, 1).width;
+    const double text = title.empty() ? 0 : CGTextMeasure(title, UIFont::systemFontOfSize(17)->cgFont(), 0, CGLineBreak::Clip, 1).width;
     return 4 + kChevronWidth + 4 + text + 6;
   }
 };
@@ -160,7 +160,7 @@ void UINavigationBar::drawRect(CGContext& ctx, CGRect) {
   UINavigationItem* top = topItem();
   if (top == nullptr || top->title().empty() || titleRight_ <= titleLeft_) return;
   // Centred on the bar, moved aside (and then shortened) where the items leave it less room.
-  const CGFontSpec font = titleFont()->spec();
+  const CGFontSpec font = titleFont()->cgFont();
   const CGSize size = CGTextMeasure(top->title(), font, 0, CGLineBreak::Clip, 1);
   const double width = std::min(size.width, titleRight_ - titleLeft_);
   double x = CGRectGetMidX(b) - width / 2;

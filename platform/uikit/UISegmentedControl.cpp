@@ -103,7 +103,7 @@ NSInteger UISegmentedControl::segmentIndexAtPoint(CGPoint point) const {
 CGSize UISegmentedControl::sizeThatFits(CGSize) const {
   double widest = 0;
   for (const std::string& title : titles_)
-    widest = std::max(widest, CGTextMeasure(title, font_->spec(), 0, CGLineBreak::Clip, 1).width);
+    widest = std::max(widest, CGTextMeasure(title, font_->cgFont(), 0, CGLineBreak::Clip, 1).width);
   return CGSizeMake(std::ceil((widest + 2 * kTitlePadding + 12) * double(titles_.size())), kHeight);
 }
 
@@ -203,10 +203,10 @@ void UISegmentedControl::drawRect(CGContext& ctx, CGRect) {
     const std::string& title = titles_[i];
     if (title.empty()) continue;
     const double width = std::max(0.0, r.size.width - 2 * kTitlePadding);
-    const CGSize text = CGTextMeasure(title, font_->spec(), width, CGLineBreak::TruncateTail, 1);
+    const CGSize text = CGTextMeasure(title, font_->cgFont(), width, CGLineBreak::TruncateTail, 1);
     ctx.setFillColor(selected ? selectedTitle : tint);
     ctx.drawText(title, CGRectMake(r.origin.x + kTitlePadding, CGRectGetMidY(r) - text.height / 2, width, text.height),
-                 font_->spec(), CGTextAlignment::Center, CGLineBreak::TruncateTail, 1);
+                 font_->cgFont(), CGTextAlignment::Center, CGLineBreak::TruncateTail, 1);
   }
   ctx.setStrokeColor(tint);
   ctx.setLineWidth(1);

@@ -62,7 +62,7 @@ void UITableViewCell::prepareForReuse() {
 }
 
 double UITableViewCell::deleteButtonWidth() const {
-  const CGSize text = CGTextMeasure("Delete", UIFont::systemFontOfSize(17)->spec(), 0, CGLineBreak::Clip, 1);
+  const CGSize text = CGTextMeasure("Delete", UIFont::systemFontOfSize(17)->cgFont(), 0, CGLineBreak::Clip, 1);
   return std::max(82.0, text.width + 30);
 }
 

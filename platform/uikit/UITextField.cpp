@@ -172,7 +172,7 @@ void UITextField::drawRect(CGContext& ctx, CGRect rect) {
   const double inset = borderStyle_ == UITextBorderStyle::None ? 0 : kTextInset;
   const CGRect area = CGRectInset(rect, inset, 0);
   if (area.size.width <= 0) return;
-  const CGFontSpec& spec = font_->spec();
+  const CGFontSpec& face = font_->cgFont();
   const double lineHeight = font_->lineHeight();
   const double top = CGRectGetMidY(rect) - lineHeight / 2;
   const bool editing = isFirstResponder();
@@ -180,26 +180,26 @@ void UITextField::drawRect(CGContext& ctx, CGRect rect) {
   if (text_.empty()) {
     if (!placeholder_.empty()) {
       ctx.setFillColor(kPlaceholderColor);
-      ctx.drawText(placeholder_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), spec,
+      ctx.drawText(placeholder_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), face,
                    CGTextAlignment::Left, CGLineBreak::TruncateTail, 1);
     }
   } else {
     // While editing, the end of a long text stays in view next to the caret.
     const double room = area.size.width - (editing ? kCaretWidth + 1 : 0);
-    const double width = CGTextMeasure(text_, spec, 0, CGLineBreak::Clip, 1).width;
+    const double width = CGTextMeasure(text_, face, 0, CGLineBreak::Clip, 1).width;
     ctx.saveGState();
     ctx.clipToRect(area);
     ctx.setFillColor(textColor_->cgColor());
     if (editing && width > room)
-      ctx.drawText(text_, CGRectMake(area.origin.x + room - width, top, width + 1, lineHeight), spec,
+      ctx.drawText(text_, CGRectMake(area.origin.x + room - width, top, width + 1, lineHeight), face,
                    CGTextAlignment::Left, CGLineBreak::Clip, 1);
     else
-      ctx.drawText(text_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), spec, CGTextAlignment::Left,
+      ctx.drawText(text_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), face, CGTextAlignment::Left,
                    editing ? CGLineBreak::Clip : CGLineBreak::TruncateTail, 1);
     ctx.restoreGState();
   }
   if (editing) {
-    const double textWidth = text_.empty() ? 0 : CGTextMeasure(text_, spec, 0, CGLineBreak::Clip, 1).width;
+    const double textWidth = text_.empty() ? 0 : CGTextMeasure(text_, face, 0, CGLineBreak::Clip, 1).width;
     const double x = area.origin.x + std::min(textWidth + 1, area.size.width - kCaretWidth);
     ctx.setFillColor(tintColor()->cgColor());
     ctx.fillRect(CGRectMake(x, top + 1, kCaretWidth, lineHeight - 2));
