@@ -8,6 +8,6 @@ apt-get install -y -qq --no-install-recommends \
   libplist-dev libsndfile1-dev libsdl2-dev libpng-dev libcli11-dev \
   libebur128-dev libsoxr-dev sox time bc \
   libcairo2-dev libpango1.0-dev fonts-dejavu-core \
-  xvfb xauth xdotool python3 \
+  xvfb xauth xdotool python3 python3-soundfile \
   libgtest-dev libbenchmark-dev >/dev/null
 echo "dependencies installed"

@@ -9,6 +9,24 @@
 #include "host/player/DeviceProfile.h"
 
 namespace host {
+namespace {
+
+// Says so when a number's text is not a whole number; a range check alone would call "abc" out
+// of range. It reads the text as the option itself will.
+const CLI::Validator kWholeNumber(
+    [](std::string& text) {
+      int64_t value = 0;
+      return CLI::detail::lexical_cast(text, value) ? std::string()
+                                                    : "\"" + text + "\" is not a whole number";
+    },
+    "");
+
+// An empty file or folder name is a mistake, not a request for the default.
+const CLI::Validator kNotEmpty(
+    [](std::string& text) { return text.empty() ? std::string("must not be empty") : std::string(); },
+    "");
+
+}  // namespace
 
 int runCommandLine(int argc, char** argv) {
   CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
@@ -22,13 +40,16 @@ int runCommandLine(int argc, char** argv) {
   play->add_option("files", options.files, "Audio files to play (WAV, AIFF, FLAC, Ogg, MP3, ...)");
   play->add_option("-o,--output", options.output,
                    "Render offline, as fast as possible, into this 32-bit float WAV file instead "
-                   "of playing on the sound device");
+                   "of playing on the sound device")
+      ->check(kNotEmpty);
   play->add_option("--device-root", options.deviceRoot,
                    "Folder standing for the device's file system (default "
-                   "$XDG_DATA_HOME/tunely/device, else ~/.local/share/tunely/device)");
+                   "$XDG_DATA_HOME/tunely/device, else ~/.local/share/tunely/device)")
+      ->check(kNotEmpty);
   play->add_option("--block-frames", options.blockFrames,
                    "Frames the player asks the tap for in each block")
       ->capture_default_str()
+      ->check(kWholeNumber)
       ->check(CLI::Range(int64_t(1), int64_t(1) << 20));
   std::string layout = "noninterleaved";
   CLI::Option* layoutOption =
@@ -50,6 +71,7 @@ int runCommandLine(int argc, char** argv) {
   play->add_flag("--no-window", noWindow, "Play without a window")->excludes(windowFlag);
   play->add_option("--scale", options.scale,
                    "Pixels per point of the window and of screenshots (default: 2 where it fits)")
+      ->check(kWholeNumber)
       ->check(CLI::Range(1, 4));
   play->add_option("--script", options.script,
                    "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "

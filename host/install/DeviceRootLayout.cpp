@@ -1,43 +1,71 @@
 #include "host/install/DeviceRootLayout.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "host/install/FileCopy.h"
 #include "host/loader/SubstrateLoader.h"
 
 namespace host {
 namespace fs = std::filesystem;
 namespace {
 
-// Copies `from` to `to` unless `to` exists and is at least as new.
-bool refreshCopy(const fs::path& from, const fs::path& to, std::string& error) {
-  std::error_code ec;
-  const auto builtAt = fs::last_write_time(from, ec);
-  if (ec) {
-    error = "cannot read \"" + from.string() + "\": " + ec.message();
-    return false;
-  }
-  std::error_code missing;
-  const auto installedAt = fs::last_write_time(to, missing);
-  if (!missing && installedAt >= builtAt) return true;
-  const fs::path partial = to.string() + ".partial-" + std::to_string(getpid());
-  fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec);
-  if (!ec) fs::rename(partial, to, ec);
-  if (ec) {
-    fs::remove(partial);
-    error = "cannot install \"" + to.string() + "\": " + ec.message();
-    return false;
-  }
-  return true;
-}
-
 bool makeFolder(const fs::path& folder, std::string& error) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) error = "cannot create \"" + folder.string() + "\": " + ec.message();
   return !ec;
+}
+
+// An installed copy can stand in for this build's when it is a file with something in it that
+// can be read. Whether a library that is not this build's then loads is the loader's to say.
+bool canStandIn(const fs::path& installed) {
+  std::error_code ec;
+  if (!fs::is_regular_file(installed, ec) || fs::file_size(installed, ec) == 0 || ec) return false;
+  std::ifstream in(installed, std::ios::binary);
+  return in.get() != std::ifstream::traits_type::eof();
+}
+
+// Makes `installed` a copy of `built` unless it already holds the same bytes, whatever the two
+// files' dates: the device root runs what this build made, even when another build (or a damaged
+// copy) got there later. When the copy cannot be replaced (a read-only device root) but can stand
+// in, the player goes on with it and says so, rather than refusing to play; only a copy that is
+// missing or unreadable refuses, naming the folder.
+bool installCopy(const fs::path& built, const fs::path& installed, std::string& error,
+                 std::vector<std::string>& notices) {
+  if (haveSameContents(built, installed)) return true;
+  std::error_code ec;
+  if (replaceByCopy(built, installed, ec)) return true;
+  if (canStandIn(installed)) {
+    notices.push_back("\"" + installed.string() + "\" is not this build's and cannot be replaced (" +
+                      ec.message() + "): using it as installed");
+    return true;
+  }
+  error = "cannot install \"" + built.filename().string() + "\" into \"" +
+          installed.parent_path().string() + "\": " + ec.message() +
+          " (give a device root that can be written with --device-root)";
+  return false;
+}
+
+bool installResources(const std::string& root, const fs::path& base, std::string& error,
+                      std::vector<std::string>& notices) {
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path target = fs::path(resourcesFolderPath(root)) / it->path().lexically_relative(base);
+    std::error_code kind;
+    if (it->is_directory(kind)) {
+      if (!makeFolder(target, error)) return false;
+    } else if (it->is_regular_file(kind)) {
+      if (!installCopy(it->path(), target, error, notices)) return false;
+    }
+  }
+  if (ec) {
+    error = "cannot read the resources in \"" + base.string() + "\": " + ec.message();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -60,33 +88,29 @@ std::string dataFolderPath(const std::string& root) {
   return root + "/var/mobile/Library/Application Support/Tunely";
 }
 
-bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error) {
+bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error,
+                      std::vector<std::string>& notices) {
   if (!makeFolder(dynamicLibrariesFolder(root), error) ||
       !makeFolder(resourcesFolderPath(root), error) || !makeFolder(dataFolderPath(root), error))
     return false;
-  std::error_code ec;
   if (!sources.lowtideLibrary.empty()) {
+    std::error_code ec;
     if (!fs::is_regular_file(sources.lowtideLibrary, ec)) {
       error = "the built library \"" + sources.lowtideLibrary + "\" is missing (build the project)";
       return false;
     }
-    if (!refreshCopy(sources.lowtideLibrary, installedLibraryPath(root), error)) return false;
+    if (!installCopy(sources.lowtideLibrary, installedLibraryPath(root), error, notices))
+      return false;
   }
-  if (sources.resourcesFolder.empty()) return true;
-  const fs::path base(sources.resourcesFolder);
-  for (fs::recursive_directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path target = fs::path(resourcesFolderPath(root)) / fs::relative(it->path(), base);
-    if (it->is_directory()) {
-      if (!makeFolder(target, error)) return false;
-    } else if (it->is_regular_file()) {
-      if (!refreshCopy(it->path(), target, error)) return false;
-    }
-  }
-  if (ec) {
-    error = "cannot read the resources in \"" + base.string() + "\": " + ec.message();
-    return false;
-  }
-  return true;
+  return sources.resourcesFolder.empty() ||
+         installResources(root, sources.resourcesFolder, error, notices);
+}
+
+bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error) {
+  std::vector<std::string> notices;
+  const bool laidOut = layOutDeviceRoot(root, sources, error, notices);
+  for (const std::string& notice : notices) std::fprintf(stderr, "tunely: %s\n", notice.c_str());
+  return laidOut;
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -15,9 +16,14 @@ struct InstallSources {
   std::string resourcesFolder;  // the project's resources/
 };
 
-// Creates the folders and copies the library and the resources where missing or older than the
-// built ones (replacing each file by a rename, so a running player keeps its mapped copy).
-// False with the reason on failure.
+// Creates the folders and installs the built library and resources: each installed file that
+// does not hold the same bytes as the built one is replaced (by a rename, so a running player
+// keeps its mapped copy). A file that cannot be replaced but is there and readable is used as
+// installed, with a notice naming it; false with the reason, naming the folder, when the device
+// root cannot be laid out.
+bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error,
+                      std::vector<std::string>& notices);
+// The same, for the command: each notice goes to standard error.
 bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, std::string& error);
 
 // Where the layout puts things, as files on this machine.

@@ -15,12 +15,16 @@ LoadReport loadSubstrateLibraries(const std::string& deviceRoot) {
   namespace fs = std::filesystem;
   LoadReport report;
   std::vector<fs::path> libraries;
+  const std::string folder = dynamicLibrariesFolder(deviceRoot);
   std::error_code ec;
-  for (fs::directory_iterator it(dynamicLibrariesFolder(deviceRoot), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (it->path().extension() == ".dylib" && it->is_regular_file(ec))
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code kind;
+    if (it->path().extension() == ".dylib" && it->is_regular_file(kind))
       libraries.push_back(it->path());
   }
+  // A folder that is not there holds no library; one that cannot be read is a failure to load.
+  if (ec && ec != std::errc::no_such_file_or_directory)
+    report.errors.push_back("in \"" + folder + "\": " + ec.message());
   std::sort(libraries.begin(), libraries.end());
   for (const fs::path& library : libraries) {
     // Never closed: the hooks a library installs point into it for the life of the player.

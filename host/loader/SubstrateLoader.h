@@ -10,7 +10,7 @@ namespace host {
 
 struct LoadReport {
   std::vector<std::string> loaded;  // file names
-  std::vector<std::string> errors;  // "<file>: <reason>"
+  std::vector<std::string> errors;  // "<file>: <reason>", or "in \"<folder>\": <reason>"
 };
 
 // The folder on this machine, for a device root.

@@ -1,0 +1,58 @@
+// Mistakes on `tunely play`'s command line: refused as usage errors (status 2) with a message
+// that names the option and says what is wrong, before anything is installed or played.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CommandHarness.h"
+
+namespace {
+
+using tunely_test::CommandResult;
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  // A track that is not there: should a mistake slip through, the player stops at once.
+  CommandResult play(std::vector<std::string> args) {
+    args.insert(args.begin(), {"play", temp.file("no-such-track.wav"), "--no-window"});
+    return tunely_test::runTunely(args, temp.path(), {{"XDG_DATA_HOME", temp.file("data")}});
+  }
+  tunely_test::TempFolder temp;
+};
+
+TEST_F(CommandLineTest, ANumberThatIsNotANumberIsSaidToBeNone) {
+  for (const char* option : {"--block-frames", "--scale"}) {
+    for (const char* text : {"abc", "1.5", ""}) {
+      SCOPED_TRACE(std::string(option) + " \"" + text + "\"");
+      const CommandResult r = play({option, text, "--output", temp.file("out.wav")});
+      EXPECT_EQ(r.status, 2) << r.output;
+      EXPECT_NE(r.output.find(std::string(option) + ": \"" + text + "\" is not a whole number"),
+                std::string::npos)
+          << r.output;
+      EXPECT_EQ(r.output.find("not in range"), std::string::npos) << r.output;
+    }
+  }
+  const CommandResult outOfRange = play({"--block-frames", "0", "--output", temp.file("out.wav")});
+  EXPECT_EQ(outOfRange.status, 2);
+  EXPECT_NE(outOfRange.output.find("--block-frames: Value 0 not in range"), std::string::npos)
+      << outOfRange.output;
+}
+
+TEST_F(CommandLineTest, AnEmptyOutputOrDeviceRootIsAUsageError) {
+  const std::vector<std::vector<std::string>> mistakes = {
+      {"--output", ""},
+      {"-o", ""},
+      {"--device-root", "", "--output", temp.file("out.wav")},
+  };
+  for (const std::vector<std::string>& args : mistakes) {
+    SCOPED_TRACE(args.front());
+    const CommandResult r = play(args);
+    EXPECT_EQ(r.status, 2) << r.output;
+    const std::string named = args.front() == "-o" ? "--output" : args.front();
+    EXPECT_NE(r.output.find(named + ": must not be empty"), std::string::npos) << r.output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(temp.file("data")))
+      << "nothing is installed into the default device root";
+}
+
+}  // namespace
