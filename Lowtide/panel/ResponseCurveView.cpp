@@ -23,9 +23,9 @@ ResponseCurveView::~ResponseCurveView() { stopWatching(); }
 
 void ResponseCurveView::refresh() {
   const EqualizerChain chain = liveChain(int(tapChannels.load(std::memory_order_relaxed)));
-  if (drawnOnce_ && chain == curve_.chain) return;
+  if (hasCurve_ && chain == curve_.chain) return;
   curve_ = responseCurve(chain, kPointsPerOctave);
-  drawnOnce_ = true;
+  hasCurve_ = true;
   setNeedsDisplay();
 }
 

@@ -35,7 +35,7 @@ class ResponseCurveView : public UIView {
   void stopWatching();
 
   ResponseCurve curve_;
-  bool drawnOnce_ = false;
+  bool hasCurve_ = false;
   Ref<NSTimer> watch_;
 };
 

@@ -28,7 +28,7 @@ struct Look {
 };
 
 constexpr Look kStripLook{24, 6, 8, 12, 8, 1.5, 1};
-constexpr Look kChartLook{48, 64, 20, 30, 12, 2.5, 1.5};
+constexpr Look kChartLook{60, 64, 20, 30, 12, 2.5, 1.5};
 
 // Where a frequency and a level go in the plotting area.
 struct Axes {
@@ -90,8 +90,9 @@ void drawGrid(CGContext& c, const Axes& a, const Look& look, PlotSize size) {
     const CGFloat y = a.y(db);
     c.setStrokeColor(db == 0 ? kZeroLine : kGrid);
     c.strokeLine(CGPointMake(r.origin.x, y), CGPointMake(r.origin.x + r.size.width, y));
-    drawLabel(c, levelText(db), CGRectMake(r.origin.x - look.left, y - look.font * 0.7, look.left - 4, look.font + 4),
-              look.font, CGTextAlignment::Right);
+    const std::string label = size == PlotSize::Chart ? levelText(db) + " dB" : levelText(db);
+    drawLabel(c, label, CGRectMake(r.origin.x - look.left, y - look.font * 0.7, look.left - 4, look.font + 4), look.font,
+              CGTextAlignment::Right);
   }
 }
 
