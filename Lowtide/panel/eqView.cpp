@@ -96,6 +96,7 @@ void eqView::registerMembers(Class cls) {
   class_addOutlet(cls, "plus2048", &eqView::plus2048);
   class_addOutlet(cls, "plus8192", &eqView::plus8192);
   class_addOutlet(cls, "plus16k", &eqView::plus16k);
+  class_addOutlet(cls, "curveView", &eqView::curveView);
 
   const std::pair<const char*, void (*)(id, SEL, id)> actions[] = {
       {"gainChanged:", &action<&eqView::gainChanged>},
@@ -211,34 +212,40 @@ void eqView::gainChanged(id) {
   show(gainLabel, "%.2f %%", double(valueOf(gainSlider) * 10.0f));
   store(gainPtr, double(valueOf(gainSlider)));
   if (update) update();
+  refreshCurve();
 }
 
 void eqView::freqChanged(id) {
   show(freqLabel, "%.0f Hz", double(valueOf(freqSlider)));
   store(freqPtr, double(valueOf(freqSlider)));
   if (update) update();
+  refreshCurve();
 }
 
 void eqView::bwchanged(id) {
   show(bandwidthLabel, "%.2f %%", double(valueOf(BWSlider) * 10.0f));
   store(bandwidthPtr, double(valueOf(BWSlider)));
   if (update) update();
+  refreshCurve();
 }
 
 // The bass parameters are read by the kernel on every sample: nothing to recompute.
 void eqView::bassGainChanged(id) {
   show(bassGainLabel, "%.2f %%", double(valueOf(bassGainSlider) * 100.0f));
   store(bassgainPtr, double(valueOf(bassGainSlider)));
+  refreshCurve();
 }
 
 void eqView::bassIntensityChanged(id) {
   show(bassIntensityLabel, "%.2f %%", double(valueOf(bassIntensitySlider) * 10.0f));
   store(bassintensPtr, double(valueOf(bassIntensitySlider)));
+  refreshCurve();
 }
 
 void eqView::bassFrequencyChanged(id) {
   show(bassFrequencyLabel, "%.2f Hz", double(valueOf(bassFrequencySlider)));
   store(bassfreqPtr, double(valueOf(bassFrequencySlider)));
+  refreshCurve();
 }
 
 // The segment index is the engine's type code, untranslated.
@@ -247,16 +254,19 @@ void eqView::typeChanged(id) {
   store(eqTypePtr, index);
   setTitleForType(index);
   if (update) update();
+  refreshCurve();
 }
 
 void eqView::enabledChanged(id sender) {
   store(enabled, isOn(sender));
   setFunc();
+  refreshCurve();
 }
 
 void eqView::bassEnabledChanged(id sender) {
   store(bassenabled, isOn(sender));
   setFunc();
+  refreshCurve();
 }
 
 // The graphic equalizer's switch is recorded only: no kernel runs the bands.
@@ -264,6 +274,10 @@ void eqView::plusOn(id sender) { store(pluson, isOn(sender)); }
 
 void eqView::bandChanged(UISlider* slider, int32_t band) {
   if (updatePlus) updatePlus(band, double(valueOf(slider)));
+}
+
+void eqView::refreshCurve() {
+  if (curveView) curveView->refresh();
 }
 
 void eqView::setFunc() {

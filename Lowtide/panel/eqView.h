@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Lowtide/engine/Equalizer.h"
+#include "Lowtide/panel/ResponseCurveView.h"
 #include "Lowtide/settings/PresetManager.h"
 #include "foundation/NSString.h"
 #include "uikit/UIActionSheet.h"
@@ -109,6 +110,9 @@ class eqView : public UIViewController {
   Weak<UIBarButtonItem> versionL;
   Weak<UIScrollView> scrollView;
   Weak<UISlider> plus32, plus128, plus512, plus2048, plus8192, plus16k;
+  // The response curve on the first page; every handler of a control that changes the chain
+  // asks it to follow at once.
+  Weak<ResponseCurveView> curveView;
 
   // The handlers, as the controls send them (also callable directly; `sender` may be nil).
   void gainChanged(id sender);
@@ -134,6 +138,7 @@ class eqView : public UIViewController {
   void openLoadDialog();
   void openSaveDialog();
   void setTitleForType(int32_t type);
+  void refreshCurve();
   void bandChanged(UISlider* slider, int32_t band);
 };
 

@@ -11,6 +11,7 @@ Ref<MTAudioProcessingTap> tap;
 Ref<AVMutableAudioMix> audioMixx;
 MTAudioProcessingTapCallbacks callbacks;
 std::atomic<OSStatus> err{noErr};
+std::atomic<uint32_t> tapChannels{2};
 
 namespace {
 
@@ -54,6 +55,7 @@ Ref<AVPlayerItem> itemFromAsset(AVAsset* asset) {
   tap = Ref<MTAudioProcessingTap>::adopt(created);  // creation hands over one reference
   err = status;
   if (status != noErr || !tap) return nullptr;
+  tapChannels.store(track->channelCount(), std::memory_order_relaxed);
 
   params->setAudioTapProcessor(tap.get());
   audioMixx = AVMutableAudioMix::audioMix();

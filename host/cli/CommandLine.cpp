@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/cli/CurveCommand.h"
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
 #include "host/player/DeviceProfile.h"
@@ -85,6 +86,8 @@ int runCommandLine(int argc, char** argv) {
       "played, the output, a substrate library), 2 for a mistake on the command line, 69 when "
       "there is no sound device, 130 when stopped with Ctrl-C.");
 
+  CurveCommand curve(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -92,6 +95,7 @@ int runCommandLine(int argc, char** argv) {
     const int status = app.exit(e);
     return status == 0 ? 0 : 2;
   }
+  if (curve.chosen()) return curve.run();
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;

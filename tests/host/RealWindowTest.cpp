@@ -160,9 +160,10 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
     opened = waitUntil(newestShowsThePanel, std::chrono::seconds(4));
   }
   ASSERT_TRUE(opened) << readFile(temp_.file("player.log"));
-  // The filter gain slider: its thumb sits at 1 dB of 0 to 24 near the left end of its track.
-  xdotool("mousemove --window " + window + " 38 181 mousedown 1");
-  for (int x = 60; x <= 200; x += 20) xdotool("mousemove --window " + window + " " + std::to_string(x) + " 181");
+  // The filter gain slider, under the response curve: its thumb sits at 1 dB of 0 to 24 near the
+  // left end of its track.
+  xdotool("mousemove --window " + window + " 38 235 mousedown 1");
+  for (int x = 60; x <= 200; x += 20) xdotool("mousemove --window " + window + " " + std::to_string(x) + " 235");
   xdotool("mouseup 1");
   // Done closes the panel, which saves the state; the clicks wait for each other's effects.
   const std::string saved = lastStatePath(root);

@@ -1,0 +1,53 @@
+// `tunely curve`: the equalizer's response as a listener hears it, for given settings (the last
+// state or a preset of a device root, or the seven values), a sample rate and a channel count;
+// written as CSV, as a PNG plot, or as a short table on a terminal.
+//
+// The command runs the system's own engine in this process, as the player's would run for those
+// settings (a stream prepared, then the settings loaded and the switches set), and computes the
+// curve from the coefficients it made: the same computation as the panel's curve. It starts no
+// player and loads no substrate library, and it writes nothing into the device root.
+#pragma once
+
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace host {
+
+struct CurveOptions {
+  std::string deviceRoot;  // empty: the default one
+  bool lastState = false;
+  std::string preset;
+  // The seven values, by their keys in the settings files; by default the panel's reset values.
+  double filtgain = 0, filtfreq = 2222, filtbw = 5, bassgain = 1, bassfreq = 80, bassintens = 0;
+  int filttype = 2;
+  bool noFilter = false, noBass = false;
+  double rate = 44100;
+  int channels = 2;
+  std::string output;  // FILE.csv or FILE.png; empty: standard output
+  int pointsPerOctave = 12;
+};
+
+class CurveCommand {
+ public:
+  // Adds the subcommand and its options to `app`; they fill this object's options as `app`
+  // parses, so it must outlive the parse.
+  explicit CurveCommand(CLI::App& app);
+  CurveCommand(const CurveCommand&) = delete;
+  CurveCommand& operator=(const CurveCommand&) = delete;
+
+  bool chosen() const;
+  // Returns the exit status.
+  int run() const;
+
+ private:
+  CLI::App* command_;
+  CurveOptions options_;
+};
+
+// Runs the command with parsed options. Once per process: it sets up this process's engine.
+int runCurve(const CurveOptions& options);
+
+}  // namespace host

@@ -1,0 +1,54 @@
+#include "host/cli/CurveOutput.h"
+
+#include <cmath>
+#include <vector>
+
+#include "Lowtide/panel/ResponsePlot.h"
+
+namespace host {
+namespace {
+
+std::string levelOrNothing(double db, const char* pattern, const char* nothing) {
+  if (!std::isfinite(db)) return nothing;
+  char text[32];
+  std::snprintf(text, sizeof text, pattern, db);
+  return text;
+}
+
+}  // namespace
+
+void writeCurveCsv(std::FILE* out, const lowtide::ResponseCurve& curve) {
+  std::fprintf(out, "frequency_hz,level_db,crosstalk_db\n");
+  for (const lowtide::CurvePoint& p : curve.points)
+    std::fprintf(out, "%.3f,%.4f,%s\n", p.frequency, p.levelDb, levelOrNothing(p.crosstalkDb, "%.4f", "").c_str());
+}
+
+void printCurveTable(std::FILE* out, const lowtide::EqualizerChain& chain, const std::string& settings,
+                     const std::string& stream) {
+  std::vector<double> frequencies;
+  for (double f : {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000, 50000, 100000})
+    if (f < chain.nyquist()) frequencies.push_back(f);
+  frequencies.push_back(chain.nyquist());
+  const lowtide::ResponseCurve curve = lowtide::responseCurve(chain, frequencies);
+
+  const bool crosstalk = chain.channels > 1;
+  std::fprintf(out, "%s\n%s\n\n", settings.c_str(), stream.c_str());
+  std::fprintf(out, "%11s  %11s%s\n", "frequency", "level", crosstalk ? "   crosstalk" : "");
+  for (const lowtide::CurvePoint& p : curve.points) {
+    std::fprintf(out, "%8.0f Hz  %8s dB", p.frequency, levelOrNothing(p.levelDb, "%+.2f", "-inf").c_str());
+    if (crosstalk) std::fprintf(out, "  %7s%s", levelOrNothing(p.crosstalkDb, "%+.1f", "none").c_str(),
+                                std::isfinite(p.crosstalkDb) ? " dB" : "   ");
+    std::fprintf(out, "\n");
+  }
+}
+
+bool writeCurvePng(const std::string& path, const lowtide::ResponseCurve& curve, const std::string& title,
+                   std::string& error) {
+  const CGSize size = CGSizeMake(640, 360);
+  CGBitmapContext bitmap(size, 2);
+  lowtide::drawResponsePlot(bitmap.context(), CGRectMake(0, 0, size.width, size.height), curve,
+                            lowtide::PlotSize::Chart, title);
+  return bitmap.writePNG(path, error);
+}
+
+}  // namespace host
