@@ -27,17 +27,20 @@ OutputFile::~OutputFile() { discard(); }
 bool OutputFile::open(const std::string& path, double sampleRate, int channels,
                       std::string& error) {
   discard();
-  path_ = target_ = writing_ = path;
+  path_ = target_ = path;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (fs::is_directory(status)) {
     error = "it is a folder";
     return false;
   }
-  if (fs::exists(status) && !fs::is_regular_file(status))
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    writing_ = target_;
     return sink_.open(writing_, sampleRate, channels, error);
+  }
 
-  if (fs::is_symlink(fs::symlink_status(path, ec))) target_ = fs::weakly_canonical(path, ec).string();
+  if (fs::is_symlink(fs::symlink_status(path, ec)))
+    if (fs::path resolved = fs::weakly_canonical(path, ec); !ec) target_ = resolved.string();
   const fs::path target(target_);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();

@@ -11,7 +11,6 @@
 
 #include "foundation/NSRunLoop.h"
 #include "host/media/DecodeThread.h"
-#include "host/media/SoundDeviceLimits.h"
 #include "host/media/StopRequest.h"
 #include "host/media/TrackSeek.h"
 #include "host/player/SessionFrontEnd.h"
@@ -137,12 +136,6 @@ PlayOutcome RealtimePlayer::play(PlayerSession& session, const std::vector<Queue
                                                 handedOver.back()->stream().decodingFinished());
     if (!waiting && nextFile < files.size() && nearEnd) {
       const QueuedFile& file = files[nextFile++];
-      if (std::string refusal = soundDeviceRefusal(file.info.sampleRate, file.info.channels);
-          !refusal.empty()) {
-        reportUnplayable(file.path, refusal);
-        outcome.anyFailed = true;
-        continue;
-      }
       auto loaded = loadTrack(session, file.path, settings, true);
       if (loaded) {
         waiting = std::move(*loaded.value);

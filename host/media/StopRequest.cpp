@@ -1,5 +1,6 @@
 #include "host/media/StopRequest.h"
 
+#include <atomic>
 #include <csignal>
 #include <iterator>
 
@@ -8,22 +9,24 @@ namespace {
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t stopSignal = 0;
+// The process's signals may be delivered on any of its threads (decoding, writing, the sound
+// device's), so the flag is a lock-free atomic rather than a plain sig_atomic_t.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only use lock-free atomics");
 struct sigaction previousActions[std::size(kStopSignals)];
 
 void onStopSignal(int signal) {
-  if (stopSignal == 0) stopSignal = signal;
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);  // the first signal is the one reported
 }
 
 }  // namespace
 
 StopRequest::StopRequest() {
-  stopSignal = 0;
+  stopSignal.store(0);
   struct sigaction action {};
   action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);
-  // The handlers must not run into each other: the first signal is the one reported.
-  for (int signal : kStopSignals) sigaddset(&action.sa_mask, signal);
   for (size_t i = 0; i < std::size(kStopSignals); ++i)
     sigaction(kStopSignals[i], &action, &previousActions[i]);
 }
@@ -33,14 +36,12 @@ StopRequest::~StopRequest() {
     sigaction(kStopSignals[i], &previousActions[i], nullptr);
 }
 
-bool StopRequest::requested() { return stopSignal != 0; }
+bool StopRequest::requested() { return stopSignal.load() != 0; }
 
-int StopRequest::signal() { return stopSignal; }
-
-int StopRequest::exitStatus() { return 128 + stopSignal; }
+int StopRequest::exitStatus() { return 128 + stopSignal.load(); }
 
 const char* StopRequest::signalName() {
-  switch (stopSignal) {
+  switch (stopSignal.load()) {
     case SIGINT: return "SIGINT";
     case SIGTERM: return "SIGTERM";
     case SIGHUP: return "SIGHUP";

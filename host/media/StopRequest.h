@@ -15,11 +15,9 @@ class StopRequest {
   StopRequest& operator=(const StopRequest&) = delete;
 
   static bool requested();
-  // The first signal that asked to stop, or 0.
-  static int signal();
-  // The exit status for a session that signal stopped: 128 + its number.
+  // For the first signal that asked to stop: the exit status (128 + its number) and its name
+  // ("SIGINT", "SIGTERM" or "SIGHUP").
   static int exitStatus();
-  // "SIGINT", "SIGTERM" or "SIGHUP".
   static const char* signalName();
 };
 
