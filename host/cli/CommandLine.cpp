@@ -84,7 +84,8 @@ int runCommandLine(int argc, char** argv) {
   play->footer(
       "Exit status: 0 when everything played, 1 when something failed (a file that cannot be "
       "played, the output, a substrate library), 2 for a mistake on the command line, 69 when "
-      "there is no sound device, 130 when stopped with Ctrl-C.");
+      "there is no sound device, 130 when stopped with Ctrl-C, 143 with SIGTERM, 129 with "
+      "SIGHUP.");
 
   CurveCommand curve(app);
 

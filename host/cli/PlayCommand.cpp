@@ -11,8 +11,10 @@
 #include "host/install/DeviceRootLayout.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
+#include "host/media/OutputFile.h"
 #include "host/media/ProgressBar.h"
 #include "host/media/RealtimePlayer.h"
+#include "host/media/SoundDeviceLimits.h"
 #include "host/media/StopRequest.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
@@ -36,19 +38,54 @@ std::string demoSongPath(const std::string& root) {
   return root + "/var/mobile/Media/Tunely Demo.wav";
 }
 
-// The files that can be played, with their formats; the others are reported and left out.
-std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool& anyFailed) {
+// The files that can be played (on the sound device, when `live`), with their formats; the
+// others are reported and left out.
+std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool live,
+                                   bool& anyFailed) {
   std::vector<QueuedFile> queue;
   for (const std::string& path : paths) {
     Outcome<AudioFileInfo> info = probeAudioFile(path);
-    if (info) {
+    std::string refusal = info ? std::string() : info.error;
+    if (info && live) refusal = soundDeviceRefusal(info.value->sampleRate, info.value->channels);
+    if (refusal.empty()) {
       queue.push_back({path, *info.value});
     } else {
-      reportUnplayable(path, info.error);
+      reportUnplayable(path, refusal);
       anyFailed = true;
     }
   }
   return queue;
+}
+
+// What became of the output file once the render is over: put in place when written whole, a
+// render stopped by a signal or the window included (it stopped at a block boundary and its
+// header is complete); dropped when a write failed or nothing was rendered. True when it was
+// written.
+bool finishOutput(OutputFile& output, double sampleRate, const PlayOutcome& outcome) {
+  if (!outcome.outputError.empty()) {
+    output.discard();
+    std::fprintf(stderr, "tunely: cannot write \"%s\": %s\n", output.path().c_str(),
+                 outcome.outputError.c_str());
+    return false;
+  }
+  const int64_t frames = output.sink().framesWritten();
+  if (frames == 0) {
+    output.discard();
+    std::cout << "Nothing was rendered: \"" << output.path() << "\" was not written"
+              << std::endl;
+    return true;
+  }
+  std::string error;
+  if (!output.commit(error)) {
+    std::fprintf(stderr, "tunely: cannot write \"%s\": %s\n", output.path().c_str(),
+                 error.c_str());
+    return false;
+  }
+  char length[32];
+  std::snprintf(length, sizeof length, "%.2f s", double(frames) / sampleRate);
+  std::cout << "Wrote \"" << output.path() << "\" (" << length
+            << (outcome.interrupted ? ", up to where playing stopped)" : ")") << std::endl;
+  return true;
 }
 
 // Writing the output over one of the tracks would destroy it before it is read.
@@ -112,6 +149,9 @@ int runPlay(const PlayOptions& options) {
   root = fs::absolute(root, ec).lexically_normal().string();
   while (root.size() > 1 && root.back() == '/') root.pop_back();
 
+  // From here on SIGINT, SIGTERM and SIGHUP stop the session cleanly; one that comes before
+  // anything plays stops it before the first block.
+  StopRequest stopRequest;
   std::string error;
   InstallSources sources{options.noTweaks ? "" : TUNELY_LOWTIDE_PATH, TUNELY_RESOURCES_DIR};
   if (!layOutDeviceRoot(root, sources, error)) return fail(error);
@@ -129,21 +169,21 @@ int runPlay(const PlayOptions& options) {
     script = readSessionScript(options.script, error);
     if (!script) return fail(error);
   }
+  const bool offline = !options.output.empty();
   bool anyFailed = false;
-  const std::vector<QueuedFile> queue = probeQueue(paths, anyFailed);
+  const std::vector<QueuedFile> queue = probeQueue(paths, !offline, anyFailed);
   if (queue.empty()) return fail("nothing to play");
 
   // Everything that can refuse does so before the player starts or anything is written.
-  const bool offline = !options.output.empty();
-  WavFileSink sink;
+  OutputFile output;
   RealtimePlayer device;
   if (offline) {
     if (std::string mismatch = findFormatMismatch(queue); !mismatch.empty()) return fail(mismatch);
     if (std::string input = outputOverwritesInput(options.output, queue); !input.empty())
       return fail("the output \"" + options.output + "\" is the track \"" + input +
                   "\": choose another output file");
-    if (!sink.open(options.output, queue.front().info.sampleRate, queue.front().info.channels,
-                   error))
+    if (!output.open(options.output, queue.front().info.sampleRate, queue.front().info.channels,
+                     error))
       return fail("cannot write \"" + options.output + "\": " + error);
   } else if (!device.openDevice(queue.front().info, options.blockFrames, error)) {
     std::fprintf(stderr,
@@ -169,23 +209,26 @@ int runPlay(const PlayOptions& options) {
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
-  StopRequest stopOnInterrupt;
   const TrackSettings settings{options.layout, options.blockFrames};
   std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
             << (offline ? " into \"" + options.output + "\"" : std::string(" on the sound device"))
             << std::endl;
-  PlayOutcome outcome = offline ? renderOffline(session, queue, settings, *clock, sink,
-                                                ProgressBar::standardErrorIsTerminal(), frontEnd)
-                                : device.play(session, queue, settings, frontEnd);
-  sink.close();
+  PlayOutcome outcome =
+      offline ? renderOffline(session, queue, settings, *clock, output.sink(),
+                              ProgressBar::standardErrorIsTerminal(), frontEnd)
+              : device.play(session, queue, settings, frontEnd);
 
   printSummary(std::cout, outcome.reports);
-  if (offline) std::cout << "Wrote \"" << options.output << "\"" << std::endl;
+  if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;
   if (outcome.interrupted) {
-    std::cout << "Stopped." << std::endl;
     // Closing the window is the listener's way to end a session, not a failure.
-    if (!outcome.closedByListener) return kExitInterrupted;
+    if (outcome.closedByListener) {
+      std::cout << "Stopped." << std::endl;
+    } else {
+      std::cout << "Stopped by " << StopRequest::signalName() << "." << std::endl;
+      return StopRequest::exitStatus();
+    }
   }
   return anyFailed || outcome.anyFailed ? 1 : 0;
 }

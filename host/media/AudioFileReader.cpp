@@ -1,16 +1,59 @@
 #include "host/media/AudioFileReader.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace host {
 namespace {
 
+// Opens the file without waiting on it and answers its descriptor, or -1 with the reason. Only
+// a regular file is audio to play: a FIFO or a device would block the open or hand its data to
+// one reader only, and a folder holds no audio.
+int openRegularFile(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return -1;
+  }
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    error = "not a regular file";
+    ::close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// Why libsndfile could not open a file, in words for the listener. A header whose sample rate
+// is no positive 32-bit number (0 Hz, 4 GHz) gets libsndfile's internal "SF_INFO struct
+// incomplete"; the parse log, which ends with the fields it read, tells that case.
+std::string openFailure() {
+  std::string reason = sf_strerror(nullptr);
+  char log[4096] = {};
+  sf_command(nullptr, SFC_GET_LOG_INFO, log, sizeof log);
+  if (const char* field = std::strstr(log, "\n Sample rate :")) {
+    long long rate = 0;
+    if (std::sscanf(field, "\n Sample rate : %lld", &rate) == 1 && rate < 1)
+      reason = "its sample rate is invalid";
+  }
+  return reason;
+}
+
 // Opens for reading and refuses what cannot be played: no channels, no rate, no frames at all.
 SNDFILE* openForReading(const std::string& path, SF_INFO& info, std::string& error) {
   info = {};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  const int fd = openRegularFile(path, error);
+  if (fd < 0) return nullptr;
+  SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);  // closes fd when it fails too
   if (!file) {
-    error = sf_strerror(nullptr);
+    error = openFailure();
     return nullptr;
   }
   if (info.channels < 1 || info.samplerate < 1) {

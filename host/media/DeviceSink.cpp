@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "coreaudio/AudioThread.h"
+#include "host/media/SoundDeviceLimits.h"
 
 namespace host {
 
@@ -12,6 +14,15 @@ DeviceSink::~DeviceSink() { close(); }
 
 bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std::string& error) {
   close();
+  // Refused here, before the channel count is narrowed to SDL's 8 bits.
+  if (std::string refusal = soundDeviceRefusal(sampleRate, channels); !refusal.empty()) {
+    error = refusal;
+    return false;
+  }
+  // SDL's audio brings up its event loop, which by default takes over SIGINT and SIGTERM and
+  // turns them into a quit event that nothing reads here: the player's own handlers must see
+  // them (see StopRequest).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = SDL_GetError();
     return false;
@@ -28,6 +39,14 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained_, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
   if (device_ == 0) {
     error = SDL_GetError();
+    close();
+    return false;
+  }
+  // The player reopens the device for a track of another channel count until the counts agree:
+  // a device that would not take the count must say so instead.
+  if (obtained_.channels != channels) {
+    error = "the sound device opened with " + std::to_string(obtained_.channels) +
+            " channels instead of " + std::to_string(channels);
     close();
     return false;
   }

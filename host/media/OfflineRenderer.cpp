@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -203,11 +202,7 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
   if (upcoming) decoder.detach(*upcoming->stream);
   progress.done();
 
-  std::string error;
-  if (!writer.finish(error)) {
-    std::fprintf(stderr, "tunely: cannot write the output file: %s\n", error.c_str());
-    outcome.anyFailed = true;
-  }
+  if (!writer.finish(outcome.outputError)) outcome.anyFailed = true;
   for (auto& track : played) {
     track->stream().output().finish();  // a track stopped in the middle has no last block
     outcome.reports.push_back(reportOf(*track));

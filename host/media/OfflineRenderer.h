@@ -27,7 +27,8 @@ std::string findFormatMismatch(const std::vector<QueuedFile>& files);
 // The listener's requests (the session's transport) take effect at the boundary of the turn that
 // made them: a skip, then a seek, then a pause, which writes blocks of silence (not through the
 // tap) while the clock and the turns go on. A pause that nothing is left to resume (no window,
-// no script steps to come) stops the session with a message.
+// no script steps to come) stops the session with a message. A failed write stops it too, with
+// the reason in the outcome; the sink is left open for the caller to complete or drop.
 PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>& files,
                           const TrackSettings& settings, MediaClock& clock, WavFileSink& sink,
                           bool showProgress, SessionFrontEnd& frontEnd);

@@ -22,6 +22,7 @@ struct PlayOutcome {
   bool anyFailed = false;            // a track could not be played, or the output failed
   bool interrupted = false;          // stopped before the queue ended
   bool closedByListener = false;     // ... by the listener closing the window
+  std::string outputError;           // offline: why writing the output failed, if it did
 };
 
 // Prints why `path` cannot be played, in the form every track failure takes.

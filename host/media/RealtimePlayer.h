@@ -25,7 +25,8 @@ class RealtimePlayer {
   // no sound device.
   bool openDevice(const AudioFileInfo& format, int64_t blockFrames, std::string& error);
 
-  // Main thread; returns when the queue has played out or Ctrl-C stopped it. A track of another
+  // Main thread; returns when the queue has played out or a stop signal (StopRequest) stopped
+  // it. The files must be ones a sound device plays (see soundDeviceRefusal). A track of another
   // sample rate is resampled to the device's after its tap; one with another channel count waits
   // for the device to play out, then reopens it.
   PlayOutcome play(PlayerSession& session, const std::vector<QueuedFile>& files,

@@ -2,16 +2,20 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "host/media/TrackPlayback.h"
 
 namespace host {
 namespace {
 
+// A level that is no number of decibels says what it is: silence (-inf), a level of infinite
+// samples (+inf), or one that samples which are not numbers have made not a number either.
 std::string decibels(double linear) {
   char text[32];
   const double db = toDecibels(linear);
-  if (std::isinf(db)) return "   -inf dBFS";
+  if (std::isnan(db)) return "not a number";
+  if (std::isinf(db)) return db > 0 ? "   +inf dBFS" : "   -inf dBFS";
   std::snprintf(text, sizeof text, "%7.2f dBFS", db);
   return text;
 }
@@ -19,9 +23,16 @@ std::string decibels(double linear) {
 std::string loudness(double lufs) {
   char text[32];
   if (std::isnan(lufs)) return "   n/a LUFS";
-  if (std::isinf(lufs)) return "  -inf LUFS";
+  if (std::isinf(lufs)) return lufs > 0 ? "  +inf LUFS" : "  -inf LUFS";
   std::snprintf(text, sizeof text, "%6.1f LUFS", lufs);
   return text;
+}
+
+// libebur128 gates out every block that holds an infinite or NaN sample, and would call such a
+// stream silent: its loudness cannot be told.
+double loudnessOf(const SignalAnalysis& side) {
+  return std::isfinite(side.levels().rms()) ? side.loudness()
+                                            : std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string loudnessChange(double from, double to) {
@@ -59,8 +70,8 @@ TrackReport reportOf(TrackPlayback& track) {
                                     : TrackReport::Route::Unprocessed;
   r.input = track.stream().input().levels();
   r.output = track.stream().output().levels();
-  r.inputLoudness = track.stream().input().loudness();
-  r.outputLoudness = track.stream().output().loudness();
+  r.inputLoudness = loudnessOf(track.stream().input());
+  r.outputLoudness = loudnessOf(track.stream().output());
   return r;
 }
 

@@ -12,12 +12,15 @@ bool WavFileSink::open(const std::string& path, double sampleRate, int channels,
   SF_INFO info{};
   info.samplerate = int(sampleRate);
   info.channels = channels;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  info.format = SF_FORMAT_RF64 | SF_FORMAT_FLOAT;
   file_ = sf_open(path.c_str(), SFM_WRITE, &info);
   if (!file_) {
     error = sf_strerror(nullptr);
     return false;
   }
+  frames_ = 0;
+  // The length is known only at the end: libsndfile writes a plain WAV header when it fits.
+  sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   // Samples beyond full scale are written as they are: the file shows what the filter made.
   sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_FALSE);
   return true;
@@ -28,16 +31,30 @@ bool WavFileSink::write(const float* frames, int64_t count, std::string& error) 
     error = "the output file is not open";
     return false;
   }
-  if (sf_writef_float(file_, frames, count) != count) {
+  const sf_count_t written = sf_writef_float(file_, frames, count);
+  if (written > 0) frames_ += written;
+  if (written != count) {
     error = sf_strerror(file_);
     return false;
   }
   return true;
 }
 
-void WavFileSink::close() {
-  if (file_) sf_close(file_);
+bool WavFileSink::close(std::string& error) {
+  if (!file_) return true;
+  // The header is rewritten with the final sizes here, over the space it took at the start.
+  const int status = sf_close(file_);
   file_ = nullptr;
+  if (status != SF_ERR_NO_ERROR) {
+    error = sf_error_number(status);
+    return false;
+  }
+  return true;
+}
+
+void WavFileSink::close() {
+  std::string ignored;
+  close(ignored);
 }
 
 }  // namespace host

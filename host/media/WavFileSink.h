@@ -1,4 +1,6 @@
-// Writes interleaved float frames to a 32-bit float WAV file.
+// Writes interleaved float frames to a 32-bit float WAV file. A file that outgrows what a WAV
+// header can count (4 GiB of data) is written as RF64, the WAV form with 64-bit sizes; smaller
+// files are plain WAV, so every reader takes them.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +21,16 @@ class WavFileSink {
   bool open(const std::string& path, double sampleRate, int channels, std::string& error);
   // False with `error` set when the write fails (disk full, ...).
   bool write(const float* frames, int64_t count, std::string& error);
-  // Completes the header. Also done by the destructor.
+  // Completes the header. False with `error` set when that fails. Also done by the destructor.
+  bool close(std::string& error);
   void close();
+
+  bool isOpen() const { return file_ != nullptr; }
+  int64_t framesWritten() const { return frames_; }
 
  private:
   sf_private_tag* file_ = nullptr;
+  int64_t frames_ = 0;
 };
 
 }  // namespace host

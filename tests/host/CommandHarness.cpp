@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -31,8 +34,12 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ec);
 }
 
-CommandResult runTunely(const std::vector<std::string>& args, const std::string& workFolder,
-                        const std::map<std::string, std::string>& environment) {
+namespace {
+
+// Starts TUNELY_COMMAND with its output (standard output and error) going to `log`; answers its
+// process id, or 0.
+pid_t spawnTunely(const std::vector<std::string>& args, const std::string& log,
+                  const std::map<std::string, std::string>& environment) {
   std::vector<std::string> argStrings{TUNELY_COMMAND};
   argStrings.insert(argStrings.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -52,26 +59,82 @@ CommandResult runTunely(const std::vector<std::string>& args, const std::string&
   for (std::string& e : envStrings) envp.push_back(e.data());
   envp.push_back(nullptr);
 
-  const std::string log = workFolder + "/tunely-output.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  CommandResult result;
   pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+CommandResult runTunely(const std::vector<std::string>& args, const std::string& workFolder,
+                        const std::map<std::string, std::string>& environment) {
+  const std::string log = workFolder + "/tunely-output.txt";
+  CommandResult result;
+  if (const pid_t pid = spawnTunely(args, log, environment)) {
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
   }
-  posix_spawn_file_actions_destroy(&actions);
-  std::ifstream in(log);
-  std::stringstream text;
-  text << in.rdbuf();
-  result.output = text.str();
+  result.output = readText(log);
   return result;
 }
+
+RunningTunely::RunningTunely(const std::vector<std::string>& args, const std::string& workFolder,
+                             const std::map<std::string, std::string>& environment)
+    : log_(workFolder + "/tunely-output.txt") {
+  pid_ = spawnTunely(args, log_, environment);
+}
+
+RunningTunely::~RunningTunely() {
+  if (pid_ > 0) wait(0);
+}
+
+bool RunningTunely::waitForOutput(const std::string& text, double seconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (output().find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+void RunningTunely::signal(int number) {
+  if (pid_ > 0) kill(pid_, number);
+}
+
+CommandResult RunningTunely::wait(double seconds) {
+  CommandResult result;
+  if (pid_ <= 0) return result;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  while (waitpid(pid_, &status, WNOHANG) != pid_) {
+    if (std::chrono::steady_clock::now() >= until) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  pid_ = 0;
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  result.output = output();
+  return result;
+}
+
+std::string RunningTunely::output() const { return readText(log_); }
 
 host::DecodedAudio testSignal(double sampleRate, int channels, double seconds, unsigned seed) {
   host::DecodedAudio a;

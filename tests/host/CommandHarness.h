@@ -33,6 +33,30 @@ struct CommandResult {
 CommandResult runTunely(const std::vector<std::string>& args, const std::string& workFolder,
                         const std::map<std::string, std::string>& environment = {});
 
+// The `tunely` command started in the background, for a test that acts on it while it runs
+// (sends it a signal). Killed at the end of the test if it is still running.
+class RunningTunely {
+ public:
+  RunningTunely(const std::vector<std::string>& args, const std::string& workFolder,
+                const std::map<std::string, std::string>& environment = {});
+  ~RunningTunely();
+  RunningTunely(const RunningTunely&) = delete;
+  RunningTunely& operator=(const RunningTunely&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // Waits up to `seconds` for `text` in its output; false if it did not come.
+  bool waitForOutput(const std::string& text, double seconds);
+  void signal(int number);
+  // Waits up to `seconds` for it to end, then kills it: the exit status, or -1 if it did not
+  // exit by itself.
+  CommandResult wait(double seconds);
+  std::string output() const;
+
+ private:
+  int pid_ = 0;
+  std::string log_;
+};
+
 // A deterministic test signal with bass and treble: a 55 Hz and a 1 kHz sine plus a little
 // noise, different in each channel, starting away from zero.
 host::DecodedAudio testSignal(double sampleRate, int channels, double seconds, unsigned seed = 1);

@@ -1,0 +1,87 @@
+#include "host/media/OutputFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The permissions a new file would get; a replaced file keeps its own.
+mode_t newFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() { discard(); }
+
+bool OutputFile::open(const std::string& path, double sampleRate, int channels,
+                      std::string& error) {
+  discard();
+  path_ = target_ = path;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) {
+    error = "it is a folder";
+    return false;
+  }
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    writing_ = target_;
+    return sink_.open(writing_, sampleRate, channels, error);
+  }
+
+  if (fs::is_symlink(fs::symlink_status(path, ec)))
+    if (fs::path resolved = fs::weakly_canonical(path, ec); !ec) target_ = resolved.string();
+  const fs::path target(target_);
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = mkstemp(pattern.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  struct stat existing {};
+  fchmod(fd, ::stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode());
+  ::close(fd);
+  writing_ = pattern;
+  if (!sink_.open(writing_, sampleRate, channels, error)) {
+    ::unlink(writing_.c_str());
+    writing_.clear();
+    return false;
+  }
+  return true;
+}
+
+bool OutputFile::commit(std::string& error) {
+  if (!sink_.isOpen()) {
+    error = "the output file is not open";
+    return false;
+  }
+  const bool closed = sink_.close(error);
+  if (writing_ == target_) return closed;
+  if (closed && std::rename(writing_.c_str(), target_.c_str()) == 0) {
+    writing_.clear();
+    return true;
+  }
+  if (closed) error = std::strerror(errno);
+  ::unlink(writing_.c_str());
+  writing_.clear();
+  return false;
+}
+
+void OutputFile::discard() {
+  sink_.close();
+  if (!writing_.empty() && writing_ != target_) ::unlink(writing_.c_str());
+  writing_.clear();
+}
+
+}  // namespace host
