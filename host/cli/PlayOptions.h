@@ -24,8 +24,7 @@ struct PlayOptions {
   std::string script;  // a session script to carry out, if any
 };
 
-// Exit statuses besides 0 (all played) and 1 (something failed).
+// Exit statuses besides 0 (all played), 1 (something failed) and 128 + the signal that stopped play.
 constexpr int kExitNoSoundDevice = 69;
-constexpr int kExitInterrupted = 130;
 
 }  // namespace host
