@@ -21,7 +21,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-constexpr auto kDeadline = 20s;  // only reached when something blocks for good
+constexpr auto kDeadline = 10s;  // only reached when something blocks for good
 
 // Where the lines go during a test: records each line and the thread that wrote it, and can
 // hold the writer inside the sink until released.
@@ -70,15 +70,18 @@ class RecordingSink {
 };
 
 // Logs `lines` on a thread of its own inside a real-time scope, as the tap's process does.
-// Answers that thread's id, or a default id when it did not finish in time.
-std::thread::id logFromAudioThread(std::vector<std::string> lines) {
+// Answers that thread's id, or a default id when it did not finish in time (then `held` is
+// released, so that the thread can end).
+std::thread::id logFromAudioThread(std::vector<std::string> lines, RecordingSink* held = nullptr) {
   auto done = std::async(std::launch::async, [lines = std::move(lines)] {
     NSLogRealTimeScope realTime;
     for (const std::string& line : lines) NSLog("%s", line.c_str());
     return std::this_thread::get_id();
   });
-  if (done.wait_for(kDeadline) != std::future_status::ready) return {};
-  return done.get();
+  if (done.wait_for(kDeadline) == std::future_status::ready) return done.get();
+  if (held != nullptr) held->release();
+  done.wait();
+  return {};
 }
 
 std::vector<std::string> numbered(const std::string& prefix, int count) {
@@ -107,14 +110,14 @@ class NSLogTest : public ::testing::Test {
 
 TEST_F(NSLogTest, AnAudioThreadLineWaitsForNoWriterAndTheLoggingThreadWritesIt) {
   sink_->hold();
-  const std::thread::id audio = logFromAudioThread({"first"});
+  const std::thread::id audio = logFromAudioThread({"first"}, sink_.get());
   ASSERT_NE(audio, std::thread::id{});
   ASSERT_TRUE(sink_->waitUntilHeld()) << "no thread wrote the queued line";
   EXPECT_NE(sink_->writerOf(0), audio);
   EXPECT_NE(sink_->writerOf(0), std::this_thread::get_id());
 
   // The writer is stuck inside the sink; the audio thread logs on regardless.
-  const std::thread::id again = logFromAudioThread({"second", "third"});
+  const std::thread::id again = logFromAudioThread({"second", "third"}, sink_.get());
   sink_->release();
   EXPECT_NE(again, std::thread::id{}) << "the audio thread waited for the writer";
   NSLogFlush();
@@ -133,10 +136,10 @@ TEST_F(NSLogTest, AnOrdinaryLineIsOutWhenNSLogReturnsAfterTheLinesLoggedBeforeIt
 
 TEST_F(NSLogTest, AFullQueueSaysHowManyLinesItDroppedAfterTheLinesThatGotIn) {
   sink_->hold();
-  ASSERT_NE(logFromAudioThread({"first"}), std::thread::id{});
+  ASSERT_NE(logFromAudioThread({"first"}, sink_.get()), std::thread::id{});
   ASSERT_TRUE(sink_->waitUntilHeld());
   const int sent = int(NSLogQueue::kCapacity) + 5;
-  ASSERT_NE(logFromAudioThread(numbered("line ", sent)), std::thread::id{});
+  ASSERT_NE(logFromAudioThread(numbered("line ", sent), sink_.get()), std::thread::id{});
   sink_->release();
   NSLogFlush();
 
