@@ -8,6 +8,7 @@
 
 #include "Lowtide/engine/Equalizer.h"
 #include "Lowtide/engine/KernelWalk.h"
+#include "Lowtide/engine/NonFiniteGuard.h"
 #include "foundation/NSLog.h"
 
 namespace lowtide {
@@ -76,6 +77,8 @@ void tap_UnprepareCallback(MTAudioProcessingTapRef tap) {
 void tap_ProcessCallback(MTAudioProcessingTapRef tap, CMItemCount numberFrames,
                          MTAudioProcessingTapFlags, AudioBufferList* bufferListInOut,
                          CMItemCount* numberFramesOut, MTAudioProcessingTapFlags* flagsOut) {
+  // Runs on the audio thread: its log lines are only queued, the logging thread writes them.
+  const NSLogRealTimeScope realTime;
   const TapContext* context = contextOf(tap);
   if (context == nullptr || !context->formatSupported) {
     NSLog("Unsupported tap processing format.");
@@ -97,9 +100,15 @@ void tap_ProcessCallback(MTAudioProcessingTapRef tap, CMItemCount numberFrames,
     const uint64_t framesDelivered =
         static_cast<uint64_t>(std::clamp<CMItemCount>(*deliveredOut, 0, numberFrames));
     const uint64_t samplesDelivered = std::min(count, framesDelivered * samplesPerFrame);
-    for (UInt32 b = 0; b < buffers; ++b) clearTail(list[b], samplesDelivered, count);
+    // Neither stale memory past the delivered frames nor a NaN or infinity in the source may
+    // reach the shared filter state; a state that overflows anyway is reset after the block.
+    for (UInt32 b = 0; b < buffers; ++b) {
+      clearTail(list[b], samplesDelivered, count);
+      silenceNonFiniteSamples(static_cast<float*>(list[b].mData), samplesDelivered);
+    }
     walkKernel(static_cast<float*>(list[0].mData),
                buffers == 2 ? static_cast<float*>(list[1].mData) : nullptr, count);
+    resetNonFiniteFilterState();
   }
 
   if (status != noErr) NSLog("MTAudioProcessingTapGetSourceAudio: %d", static_cast<int>(status));

@@ -1,5 +1,5 @@
-// The process callback must not allocate: every operator new of this test program is counted
-// while a block is processed.
+// The process callback must not allocate, not even when it logs: every operator new of this
+// test program made on the processing thread is counted while a block is processed.
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -60,4 +60,31 @@ TEST_F(EngineTest, ProcessingABlockAllocatesNothing) {
   counting = false;
   delete probe;
   EXPECT_EQ(allocations.load(), 1);
+}
+
+TEST_F(EngineTest, LoggingFromTheProcessCallbackAllocatesNothing) {
+  TapHarness failing;
+  failing.prepare(streamFormat(kAudioFormatLinearPCM, kAudioFormatFlagIsFloat));
+  failing.makeBuffers(1, 256, 2);
+  failing.script.samples = testSignal(256);
+  failing.script.status = -1;
+  TapHarness integer;
+  integer.prepare(streamFormat(kAudioFormatLinearPCM, kAudioFormatFlagIsSignedInteger));
+  integer.makeBuffers(1, 256, 2);
+  const size_t linesBefore = logLines().size();
+
+  counting = true;
+  allocations = 0;
+  for (int block = 0; block < 3; ++block) {
+    failing.process(128);
+    integer.process(128);
+  }
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  // The lines were logged all the same, in order.
+  const std::vector<std::string> lines = logLines();
+  ASSERT_EQ(lines.size(), linesBefore + 6);
+  EXPECT_EQ(lines[linesBefore], "MTAudioProcessingTapGetSourceAudio: -1");
+  EXPECT_EQ(lines[linesBefore + 1], "Unsupported tap processing format.");
+  EXPECT_EQ(lines.back(), "Unsupported tap processing format.");
 }

@@ -28,7 +28,9 @@ class EngineTest : public ::testing::Test {
     lowtide::resetEngineForTesting();
   }
 
+  // The lines logged so far, those the audio thread queued included.
   std::vector<std::string> logLines() {
+    NSLogFlush();
     std::lock_guard lock(logMutex_);
     return log_;
   }
