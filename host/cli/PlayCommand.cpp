@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "foundation/DeviceRoot.h"
+#include "foundation/NSLog.h"
 #include "host/demo/DemoSong.h"
 #include "host/install/DeviceRootLayout.h"
 #include "host/loader/SubstrateLoader.h"
@@ -218,6 +219,8 @@ int runPlay(const PlayOptions& options) {
                               ProgressBar::standardErrorIsTerminal(), frontEnd)
               : device.play(session, queue, settings, frontEnd);
 
+  // Lines the tap queued from the audio thread belong before the summary that reports on them.
+  NSLogFlush();
   printSummary(std::cout, outcome.reports);
   if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;
