@@ -14,10 +14,10 @@ enum class PropertyListShape {
   Malformed,   // a binary file whose objects cannot be followed from its root
 };
 
-// The most nodes a binary file's tree may have once libplist has copied out its shared objects.
-// A store of sixteen thousand presets fits; the tree of a 64 MiB XML file could be larger, but
-// takes a file that large to make.
-inline constexpr std::size_t kMaxBinaryTreeNodes = std::size_t{1} << 18;
+// The most nodes a binary file's tree may have once libplist has copied out its shared objects
+// (and so the most objects its table may list). A store of four thousand presets fits, and
+// libplist builds such a tree in a fraction of a second.
+inline constexpr std::size_t kMaxBinaryTreeNodes = std::size_t{1} << 16;
 
 // Whether the bytes may go to libplist. `maxContainers` is how many containers (arrays and
 // dictionaries) may nest. XML is scanned for element nesting (comments, CDATA, declarations and

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "foundation/BinaryPlist.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSPropertyListSerialization.h"
 #include "foundation/TempDeviceRoot.h"
 #include "foundation/XmlCharacters.h"
-#include "foundation/BinaryPlist.h"
 
 namespace {
 
@@ -129,8 +129,9 @@ TEST(PropertyLists, SharedBinaryObjectsCannotMultiplyIntoAHugeTree) {
     plist.ascii("leaf");
     return plist.bytes(0);
   };
-  EXPECT_TRUE(parse(halves(10)));
-  EXPECT_FALSE(parse(halves(20)));
+  EXPECT_TRUE(parse(halves(14)));   // 2^15 - 1 nodes
+  EXPECT_FALSE(parse(halves(16)));  // 2^17 - 1 nodes, beyond kMaxBinaryTreeNodes
+  EXPECT_FALSE(parse(halves(40)));
 }
 
 TEST(PropertyLists, TextThatXmlCannotHoldIsAnEncodingError) {
