@@ -8,10 +8,9 @@
 namespace lowtide {
 
 void readLastState() {
-  NSFileManager* files = NSFileManager::defaultManager();
-  if (!files->fileExistsAtPath(kLastStatePath)) {
+  if (nothingAt(kLastStatePath)) {
     ensureDataFolder(nullptr);
-    files->createFileAtPath(kLastStatePath, nullptr, nullptr);
+    NSFileManager::defaultManager()->createFileAtPath(kLastStatePath, nullptr, nullptr);
     return;
   }
   const Ref<NSDictionary> stored = NSDictionary::dictionaryWithContentsOfFile(kLastStatePath);
@@ -39,8 +38,14 @@ void writeLastState(double bassgainValue, double bassfreqValue, double bassinten
     showSaveFailureAlert(error, 1);
     return;
   }
-  NSFileManager* files = NSFileManager::defaultManager();
-  if (!files->fileExistsAtPath(kLastStatePath)) files->createFileAtPath(kLastStatePath, nullptr, nullptr);
+  if (nothingAt(kLastStatePath)) {
+    NSFileManager::defaultManager()->createFileAtPath(kLastStatePath, nullptr, nullptr);
+  } else if (!NSData::dataWithContentsOfFile(kLastStatePath, &error)) {
+    // Not a file that can be read, so not one this writer made: it stays as the user left it.
+    const Ref<NSString> why = NSString::stringWithFormat("%@. It was left unchanged.", error.get());
+    showSaveFailureAlert(why, 1);
+    return;
+  }
   Ref<EQPreset> last = EQPreset::initWithName("last", bassgainValue, bassfreqValue, bassintensValue,
                                               gainValue, freqValue, bandwidthValue, eqTypeValue);
   const Ref<NSDictionary> settings = last->returnSettings();

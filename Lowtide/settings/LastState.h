@@ -9,10 +9,13 @@ namespace lowtide {
 // Copies the last-state file into the engine's parameters, switches the filter and the bass
 // boost on, selects case1 and recomputes the main filter. A missing file is created empty; a
 // missing, empty or unreadable file, or one without a positive filter frequency, changes nothing.
+// A symbolic link is read through; one that leads nowhere is left as it is.
 void readLastState();
 
-// Writes the seven values to the last-state file as the preset dictionary ("%f" and "%i" text).
-// A failure is shown with the "Fatal Error - Tunely" alert and leaves the old file whole.
+// Writes the seven values to the last-state file as the preset dictionary ("%f" and "%i" text),
+// through a symbolic link to the file it leads to. A failure is shown with the "Fatal Error -
+// Tunely" alert and leaves the old file whole; so is an existing last-state file that cannot be
+// read (see readLastState), which is never replaced.
 void writeLastState(double bassgain, double bassfreq, double bassintens, double gain, double freq,
                     double bandwidth, int32_t eqType);
 

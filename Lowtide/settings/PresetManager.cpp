@@ -1,19 +1,26 @@
 #include "Lowtide/settings/PresetManager.h"
 
 #include "Lowtide/settings/SettingsFiles.h"
-#include "foundation/NSFileManager.h"
+#include "foundation/NSPropertyListSerialization.h"
 
 namespace lowtide {
 
 Ref<NSMutableDictionary> presets;
 
 void PresetManager::loadPresetsFromFile() {
-  if (!NSFileManager::defaultManager()->fileExistsAtPath(kPresetsPath)) {
+  if (nothingAt(kPresetsPath)) {
     presets = NSMutableDictionary::dictionary();
     savePresetsToFile();
     return;
   }
-  presets = NSMutableDictionary::dictionaryWithContentsOfFile(kPresetsPath);
+  Ref<NSData> contents = NSData::dataWithContentsOfFile(kPresetsPath);
+  if (contents && contents->length() == 0) {
+    // No presets were ever written into it, so writing the store over it loses nothing.
+    presets = NSMutableDictionary::dictionary();
+    return;
+  }
+  Ref<NSDictionary> stored = contents ? NSDictionary::dictionaryWithContentsOfData(contents) : nullptr;
+  presets = stored ? stored->mutableCopy() : nullptr;
 }
 
 Ref<NSDictionary> PresetManager::getDict() const {
@@ -26,7 +33,17 @@ Ref<EQPreset> PresetManager::getSettingsForKey(const std::string& name) const {
 }
 
 void PresetManager::addPreset(const EQPreset* preset) {
-  if (presets && preset) presets->setObject(preset->returnSettings(), preset->returnName());
+  if (preset) {
+    // A name the file cannot hold exactly would be cut short or make the file unreadable: it is
+    // refused before it reaches the store, so neither the store nor the file changes.
+    Ref<NSString> error;
+    if (!NSPropertyListSerialization::dataFromPropertyList(preset->returnName(),
+                                                          NSPropertyListXMLFormat_v1_0, &error)) {
+      showSaveFailureAlert(error, presets ? presets->count() : 0);
+      return;
+    }
+    if (presets) presets->setObject(preset->returnSettings(), preset->returnName());
+  }
   savePresetsToFile();
 }
 

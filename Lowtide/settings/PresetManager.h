@@ -16,7 +16,8 @@ extern Ref<NSMutableDictionary> presets;
 
 class PresetManager : public NSObject {
  public:
-  // Reads the preset file into `presets`; a missing file starts an empty store and writes it.
+  // Reads the preset file into `presets`, through a symbolic link to the file it leads to. A
+  // missing file starts an empty store and writes it; a zero-byte file is an empty store too.
   void loadPresetsFromFile();
   // A new immutable copy of the store (empty when there is none).
   Ref<NSDictionary> getDict() const;
@@ -26,7 +27,9 @@ class PresetManager : public NSObject {
   Ref<EQPreset> getSettingsForKey(const NSString* name) const {  // nil: the all-zero preset
     return name ? getSettingsForKey(name->string()) : EQPreset::presetForDict(nullptr);
   }
-  // Stores the preset's dictionary under its name, replacing any such entry, then saves.
+  // Stores the preset's dictionary under its name, replacing any such entry, then saves. A name
+  // the XML file cannot hold exactly (a NUL, bytes that are not UTF-8, a control character XML
+  // forbids) is refused with the "Fatal Error - Tunely" alert, changing nothing.
   void addPreset(const EQPreset* preset);
   // Removes the preset of that name (it is a name, not a position), then saves.
   void removePresetAtIndex(const std::string& name);

@@ -6,6 +6,10 @@
 
 namespace lowtide {
 
+bool nothingAt(const char* path) {
+  return !NSFileManager::defaultManager()->attributesOfItemAtPath(path, nullptr);
+}
+
 bool ensureDataFolder(Ref<NSString>* errorDescription) {
   return NSFileManager::defaultManager()->createDirectoryAtPath(kDataFolder, true, nullptr,
                                                                 errorDescription);

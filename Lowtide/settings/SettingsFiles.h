@@ -12,6 +12,12 @@ inline constexpr const char* kLastStatePath =
 inline constexpr const char* kPresetsPath =
     "/var/mobile/Library/Application Support/Tunely/presets.plist";
 
+// Whether nothing at all is at the path, not even a symbolic link that leads nowhere. Only then
+// may a settings file be created there: anything else at the path is the user's, and a settings
+// file that cannot be read (a link to nothing, a FIFO, a device, a file too large to be a store)
+// is damaged and left as it is.
+bool nothingAt(const char* path);
+
 // Creates the data folder and its parents if missing. False (with the reason) if it cannot.
 bool ensureDataFolder(Ref<NSString>* errorDescription);
 

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -23,6 +25,37 @@ int injected(FileStep step) {
 bool fail(std::string* error, const char* what, int err) {
   if (error) *error = std::string(what) + ": " + std::strerror(err);
   errno = err;
+  return false;
+}
+
+// Only regular files are read and replaced: a FIFO or a device could block, never end, or be a
+// part of the system that a write must not take the place of.
+bool notRegular(std::string* error, const char* what) {
+  if (error) *error = std::string(what) + ": not a regular file";
+  errno = EINVAL;
+  return false;
+}
+
+// Follows `path` while it is a symbolic link (a relative target is taken from the link's folder)
+// and leaves it naming what the last link leads to: a file, something else, or nothing (whatever
+// stops lstat stops the write's own steps too, with the same reason). False with errno set if
+// the links loop or cannot be read.
+bool followLinks(std::string& path) {
+  constexpr int kMaxLinks = 40;  // as the kernel allows in one path
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return true;
+    if (!S_ISLNK(info.st_mode)) return true;
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec) {
+      errno = ec.value();
+      return false;
+    }
+    path = target.is_absolute() ? target.string()
+                                : (std::filesystem::path(path).parent_path() / target).string();
+  }
+  errno = ELOOP;
   return false;
 }
 
@@ -64,8 +97,15 @@ bool writeInPlace(const std::string& path, const void* bytes, std::size_t size, 
   return ok ? true : fail(error, "could not write the file", err);
 }
 
-bool writeAtomically(const std::string& path, const void* bytes, std::size_t size,
+// A symbolic link is the user's: the file it leads to is replaced, and the link stays.
+bool writeAtomically(const std::string& givenPath, const void* bytes, std::size_t size,
                      std::string* error) {
+  std::string path = givenPath;
+  if (!followLinks(path)) return fail(error, "could not follow the link", errno);
+  struct stat old;
+  const bool replacing = ::lstat(path.c_str(), &old) == 0;
+  if (replacing && !S_ISREG(old.st_mode)) return notRegular(error, "could not replace the file");
+
   std::filesystem::path target(path);
   std::string temporary =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -76,8 +116,7 @@ bool writeAtomically(const std::string& path, const void* bytes, std::size_t siz
 
   // mkstemp makes the file private; the result should look like any other written file, and a
   // replaced file keeps its permissions.
-  struct stat old;
-  ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  ::fchmod(fd, replacing ? (old.st_mode & 07777) : 0644);
 
   bool ok = writeContents(fd, bytes, size, FileStep::WriteTemporary) && ::fsync(fd) == 0;
   int err = errno;
@@ -98,20 +137,40 @@ bool writeAtomically(const std::string& path, const void* bytes, std::size_t siz
 
 }  // namespace
 
-std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath) {
-  int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath,
+                                                      std::string* error) {
+  // Without blocking: a FIFO opened for reading would otherwise wait for a writer for ever.
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    fail(error, "could not open the file", errno);
+    return std::nullopt;
+  }
+  auto failed = [fd](auto report) {  // reports (which sets errno), then closes the file
+    report();
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return std::nullopt;
+  };
+  struct stat info;
+  if (::fstat(fd, &info) != 0) return failed([&] { fail(error, "could not read the file", errno); });
+  if (!S_ISREG(info.st_mode)) return failed([&] { notRegular(error, "could not read the file"); });
+  if (static_cast<std::uint64_t>(info.st_size) > kFileReadLimit)
+    return failed([&] { fail(error, "could not read the file", EFBIG); });
+
+  // The file may grow while it is read: it is read to its end, but never past the limit.
   std::vector<unsigned char> contents;
+  contents.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kFileReadLimit));
   unsigned char buffer[1 << 16];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const std::size_t room = kFileReadLimit + 1 - contents.size();
+    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, room));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {  // also a folder at the path: EISDIR
-      ::close(fd);
-      return std::nullopt;
-    }
+    if (n < 0) return failed([&] { fail(error, "could not read the file", errno); });
     if (n == 0) break;
     contents.insert(contents.end(), buffer, buffer + n);
+    if (contents.size() > kFileReadLimit)
+      return failed([&] { fail(error, "could not read the file", EFBIG); });
   }
   ::close(fd);
   return contents;

@@ -10,12 +10,19 @@
 #include <string>
 #include <vector>
 
-// Reads the whole regular file, or nothing if it cannot be opened or read.
-std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath);
+// The largest file read: far beyond any file the system keeps, small enough to hold in memory.
+inline constexpr std::size_t kFileReadLimit = std::size_t{64} << 20;
+
+// Reads the whole file, following symbolic links, without ever blocking. Gives nothing (and sets
+// *error, if given, to a one-line reason) for anything but a regular file (a FIFO, a device, a
+// folder), a link that leads nowhere or loops, or a file larger than kFileReadLimit.
+std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath,
+                                                      std::string* error = nullptr);
 
 // Writes `size` bytes to the file. Atomically: into a temporary file in the same folder which
-// then replaces the file by rename, so the file at hostPath is either its old self or complete.
-// Otherwise: truncates and writes in place. On failure returns false and sets *error (if given)
+// then replaces the file by rename, so the file at hostPath is either its old self or complete;
+// through a symbolic link, the file it leads to is replaced (or created) and the link kept, and
+// only a regular file is ever replaced. Otherwise: truncates and writes in place. On failure returns false and sets *error (if given)
 // to a one-line description of the step and the system's reason; a failed atomic write removes its temporary file.
 bool FileWrite(const std::string& hostPath, const void* bytes, std::size_t size, bool atomically,
                std::string* error);

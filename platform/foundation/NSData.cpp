@@ -9,9 +9,15 @@ Ref<NSData> NSData::dataWithBytes(const void* bytes, std::size_t length) {
 }
 
 Ref<NSData> NSData::dataWithContentsOfFile(const std::string& path) {
-  auto contents = FileReadAll(DevicePathToHost(path));
-  if (!contents) return nullptr;
-  return make<NSData>(std::move(*contents));
+  return dataWithContentsOfFile(path, nullptr);
+}
+
+Ref<NSData> NSData::dataWithContentsOfFile(const std::string& path, Ref<NSString>* errorDescription) {
+  std::string error;
+  auto contents = FileReadAll(DevicePathToHost(path), &error);
+  if (contents) return make<NSData>(std::move(*contents));
+  if (errorDescription) *errorDescription = NSString::stringWithString(path + ": " + error);
+  return nullptr;
 }
 
 bool NSData::writeToFile(const std::string& path, bool atomically) const {

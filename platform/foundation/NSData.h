@@ -17,8 +17,12 @@ class NSData : public NSObject {
   explicit NSData(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
 
   static Ref<NSData> dataWithBytes(const void* bytes, std::size_t length);
-  // The file's contents, or nil if it cannot be read (missing, a folder, no permission).
+  // The file's contents, following symbolic links, or nil if it cannot be read: missing, no
+  // permission, not a regular file (a folder, a FIFO, a device), a link that leads nowhere or
+  // loops, or larger than kFileReadLimit (64 MiB). Never blocks.
   static Ref<NSData> dataWithContentsOfFile(const std::string& path);
+  // The same, saying why a read failed in *errorDescription (if given): the path, then the reason.
+  static Ref<NSData> dataWithContentsOfFile(const std::string& path, Ref<NSString>* errorDescription);
 
   const unsigned char* bytes() const { return bytes_.data(); }
   std::size_t length() const { return bytes_.size(); }

@@ -15,6 +15,7 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/PropertyListNestingGuard.h"
+#include "foundation/PropertyListText.h"
 
 namespace {
 
@@ -132,6 +133,15 @@ const T* as(const NSObject* object) {
   return dynamic_cast<const T*>(object);
 }
 
+// Sets `error` if the format cannot hold the text exactly.
+bool unwritable(std::string_view text, NSPropertyListFormat format, std::string& error) {
+  std::string problem = PropertyListTextProblem(text, format);
+  if (problem.empty()) return false;
+  error = "Property list invalid for format: text holding " + problem + " cannot be written " +
+          (format == NSPropertyListXMLFormat_v1_0 ? "as XML" : "in binary form");
+  return true;
+}
+
 bool tooDeep(int depth, std::string& error) {
   if (depth < kMaxNesting) return false;
   error = "Property list invalid for format: containers nested deeper than " +
@@ -141,12 +151,14 @@ bool tooDeep(int depth, std::string& error) {
 
 // Builds the node for `object`, or sets `error` and gives null. `depth` counts the containers
 // around it.
-plist_t nodeFromObject(const NSObject* object, int depth, std::string& error) {
+plist_t nodeFromObject(const NSObject* object, NSPropertyListFormat format, int depth,
+                       std::string& error) {
   if (auto dict = as<NSDictionary>(object)) {
     if (tooDeep(depth, error)) return nullptr;
     Plist node = owned(plist_new_dict());
     for (const auto& [key, value] : dict->entries()) {
-      plist_t child = nodeFromObject(value, depth + 1, error);
+      if (unwritable(key, format, error)) return nullptr;
+      plist_t child = nodeFromObject(value, format, depth + 1, error);
       if (!child) return nullptr;
       plist_dict_set_item(node.get(), key.c_str(), child);
     }
@@ -156,13 +168,16 @@ plist_t nodeFromObject(const NSObject* object, int depth, std::string& error) {
     if (tooDeep(depth, error)) return nullptr;
     Plist node = owned(plist_new_array());
     for (const auto& value : array->objects()) {
-      plist_t child = nodeFromObject(value, depth + 1, error);
+      plist_t child = nodeFromObject(value, format, depth + 1, error);
       if (!child) return nullptr;
       plist_array_append_item(node.get(), child);
     }
     return node.release();
   }
-  if (auto string = as<NSString>(object)) return plist_new_string(string->UTF8String());
+  if (auto string = as<NSString>(object)) {
+    if (unwritable(string->string(), format, error)) return nullptr;
+    return plist_new_string(string->UTF8String());
+  }
   if (auto number = as<NSNumber>(object)) {
     switch (number->kind()) {
       case NSNumber::Kind::Boolean: return plist_new_bool(number->boolValue());
@@ -187,15 +202,33 @@ plist_t nodeFromObject(const NSObject* object, int depth, std::string& error) {
   return nullptr;
 }
 
+// libplist copies a carriage return into XML text as it is, and a strict reader takes it for a
+// line break and reads a line feed. Its own layout uses only line feeds and tabs, so every
+// carriage return in its output is text, and is written as a character reference instead.
+Ref<NSData> xmlWithCarriageReturnsEscaped(const char* xml, uint32_t length) {
+  std::vector<unsigned char> out;
+  out.reserve(length);
+  for (const char* p = xml; p != xml + length; ++p) {
+    if (*p == '\r') out.insert(out.end(), {'&', '#', '1', '3', ';'});
+    else out.push_back(static_cast<unsigned char>(*p));
+  }
+  return make<NSData>(std::move(out));
+}
+
 Ref<NSData> encode(plist_t root, NSPropertyListFormat format) {
   char* bytes = nullptr;
   uint32_t length = 0;
-  if (format == NSPropertyListXMLFormat_v1_0) plist_to_xml(root, &bytes, &length);
-  else plist_to_bin(root, &bytes, &length);
+  if (format == NSPropertyListXMLFormat_v1_0) {
+    plist_to_xml(root, &bytes, &length);
+    if (!bytes) return nullptr;
+    Ref<NSData> data = xmlWithCarriageReturnsEscaped(bytes, length);
+    plist_to_xml_free(bytes);
+    return data;
+  }
+  plist_to_bin(root, &bytes, &length);
   if (!bytes) return nullptr;
   Ref<NSData> data = NSData::dataWithBytes(bytes, length);
-  if (format == NSPropertyListXMLFormat_v1_0) plist_to_xml_free(bytes);
-  else plist_to_bin_free(bytes);
+  plist_to_bin_free(bytes);
   return data;
 }
 
@@ -214,7 +247,7 @@ Ref<NSData> NSPropertyListSerialization::dataFromPropertyList(const NSObject* pl
     return nullptr;
   }
   std::string error;
-  Plist root = owned(nodeFromObject(plist, 0, error));
+  Plist root = owned(nodeFromObject(plist, format, 0, error));
   if (!root) {
     report(errorDescription, error);
     return nullptr;
@@ -231,9 +264,17 @@ Ref<NSObject> NSPropertyListSerialization::propertyListWithData(const NSData* da
     report(errorDescription, "Not a property list: no data, or too much");
     return nullptr;
   }
-  if (!PropertyListNestingWithinLimit(data->bytes(), data->length(), kMaxNesting + 2)) {
-    report(errorDescription, "Property list nested too deeply");
-    return nullptr;
+  switch (PropertyListShapeOf(data->bytes(), data->length(), kMaxNesting)) {
+    case PropertyListShape::Acceptable: break;
+    case PropertyListShape::TooDeep:
+      report(errorDescription, "Property list nested too deeply");
+      return nullptr;
+    case PropertyListShape::TooLarge:
+      report(errorDescription, "Property list too large once its shared objects are copied out");
+      return nullptr;
+    case PropertyListShape::Malformed:
+      report(errorDescription, "Not a property list in binary form: its objects cannot be followed");
+      return nullptr;
   }
   const char* bytes = reinterpret_cast<const char*>(data->bytes());
   auto length = static_cast<uint32_t>(data->length());

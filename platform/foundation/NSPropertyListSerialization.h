@@ -19,13 +19,17 @@ class NSPropertyListSerialization {
   NSPropertyListSerialization() = delete;
 
   // Encodes `plist` in `format` (XML or binary). On failure returns nil and describes why in
-  // *errorDescription (if given): an object that a property list cannot hold, nesting deeper than
-  // kMaxNesting (or a container inside itself), or a format that cannot be written.
+  // *errorDescription (if given): an object that a property list cannot hold, text the format
+  // cannot hold exactly (a NUL or bytes that are not UTF-8; in XML also the control characters
+  // and non-characters it forbids), nesting deeper than kMaxNesting (or a container inside
+  // itself), or a format that cannot be written. Any other text reads back unchanged.
   static Ref<NSData> dataFromPropertyList(const NSObject* plist, NSPropertyListFormat format,
                                           Ref<NSString>* errorDescription);
 
   // Decodes an XML or binary property list, whatever its root. On failure returns nil and
   // describes why in *errorDescription (if given); *format (if given) receives the form read.
+  // Refused before parsing: nesting deeper than kMaxNesting, and binary files whose shared
+  // objects would be copied out into more than kMaxBinaryTreeNodes nodes.
   // Containers come back immutable. Integers are read as signed 64-bit values.
   static Ref<NSObject> propertyListWithData(const NSData* data, NSPropertyListFormat* format,
                                             Ref<NSString>* errorDescription);

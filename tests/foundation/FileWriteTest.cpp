@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
 #include "foundation/NSFileManager.h"
+#include "foundation/NSNumber.h"
 #include "foundation/TempDeviceRoot.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class FileWrites : public TempDeviceRoot {
  protected:
@@ -64,6 +69,68 @@ TEST_F(FileWrites, FileManagerMakesFoldersWithTheirParents) {
   EXPECT_TRUE(files->createDirectoryAtPath("/a/b/c", true, nullptr, nullptr));  // already there
   EXPECT_TRUE(files->fileExistsAtPath("/a/b/c"));
   EXPECT_FALSE(files->createDirectoryAtPath(std::string(kPath) + "/sub", true, nullptr, nullptr));
+}
+
+// A link is the user's: the file it leads to is written, and the link stays as it was.
+TEST_F(FileWrites, AnAtomicWriteThroughALinkReplacesItsTargetAndKeepsTheLink) {
+  const std::string target = "/var/mobile/store/real.plist";
+  writeHostFile(target, "old target");
+  ::chmod(host(target).c_str(), 0600);
+  fs::remove(host(kPath));
+  fs::create_symlink("store/hop", host(kPath));  // relative, through a second link
+  fs::create_symlink("real.plist", host("/var/mobile/store/hop"));
+  EXPECT_TRUE(data("new")->writeToFile(kPath, true));
+  EXPECT_EQ(fs::read_symlink(host(kPath)), "store/hop");
+  EXPECT_EQ(fs::read_symlink(host("/var/mobile/store/hop")), "real.plist");
+  EXPECT_EQ(readHostFile(target), "new");
+  EXPECT_EQ(fs::status(host(target)).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(listFolder("/var/mobile/store"), (std::vector<std::string>{"hop", "real.plist"}));
+  EXPECT_EQ(listFolder("/var/mobile"), (std::vector<std::string>{"f.plist", "store"}));
+
+  fs::remove(host(target));  // a link to nothing yet is written like a missing file
+  EXPECT_TRUE(data("created")->writeToFile(kPath, true));
+  EXPECT_EQ(readHostFile(target), "created");
+  EXPECT_TRUE(fs::is_symlink(host(kPath)));
+}
+
+TEST_F(FileWrites, AnAtomicWriteReplacesNothingButARegularFile) {
+  fs::remove(host(kPath));
+  ASSERT_EQ(::mkfifo(host(kPath).c_str(), 0644), 0);
+  Ref<NSString> error;
+  EXPECT_FALSE(data("x")->writeToFile(kPath, NSDataWritingAtomic, &error));
+  EXPECT_EQ(error->string(), std::string(kPath) + ": could not replace the file: not a regular file");
+  EXPECT_TRUE(fs::is_fifo(host(kPath)));
+
+  fs::create_symlink("f.plist", host("/var/mobile/to-fifo.plist"));
+  EXPECT_FALSE(data("x")->writeToFile("/var/mobile/to-fifo.plist", true));
+  EXPECT_TRUE(fs::is_symlink(host("/var/mobile/to-fifo.plist")));
+  EXPECT_TRUE(fs::is_fifo(host(kPath)));
+
+  fs::create_symlink("loop.plist", host("/var/mobile/loop.plist"));
+  EXPECT_FALSE(data("x")->writeToFile("/var/mobile/loop.plist", NSDataWritingAtomic, &error));
+  EXPECT_NE(error->string().find("Too many levels of symbolic links"), std::string::npos) << error->string();
+  EXPECT_EQ(fs::read_symlink(host("/var/mobile/loop.plist")), "loop.plist");
+  EXPECT_EQ(listFolder("/var/mobile"), (std::vector<std::string>{"f.plist", "loop.plist", "to-fifo.plist"}));
+}
+
+TEST_F(FileWrites, FileManagerDescribesALinkItselfNotWhereItLeads) {
+  NSFileManager* files = NSFileManager::defaultManager();
+  auto type = [&](const std::string& path) {
+    Ref<NSDictionary> attributes = files->attributesOfItemAtPath(path, nullptr);
+    auto t = attributes ? dynamic_cast<NSString*>(attributes->objectForKey(NSFileType)) : nullptr;
+    return t ? t->string() : "none";
+  };
+  Ref<NSDictionary> attributes = files->attributesOfItemAtPath(kPath, nullptr);
+  ASSERT_TRUE(attributes);
+  EXPECT_EQ(type(kPath), NSFileTypeRegular);
+  EXPECT_EQ(dynamic_cast<NSNumber*>(attributes->objectForKey(NSFileSize))->longLongValue(), 12);
+  fs::create_symlink("missing", host("/var/mobile/dangling"));
+  EXPECT_FALSE(files->fileExistsAtPath("/var/mobile/dangling"));  // the link is followed here
+  EXPECT_EQ(type("/var/mobile/dangling"), NSFileTypeSymbolicLink);
+  EXPECT_EQ(type("/var/mobile"), NSFileTypeDirectory);
+  Ref<NSString> error;
+  EXPECT_FALSE(files->attributesOfItemAtPath("/var/mobile/missing", &error));
+  EXPECT_NE(error->string().find("No such file or directory"), std::string::npos);
 }
 
 }  // namespace

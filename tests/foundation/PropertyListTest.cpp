@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "foundation/BinaryPlist.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSPropertyListSerialization.h"
 #include "foundation/TempDeviceRoot.h"
+#include "foundation/XmlCharacters.h"
 
 namespace {
 
@@ -94,6 +96,80 @@ TEST(PropertyLists, DeepNestingIsRefusedWithoutExhaustingTheStack) {
   std::string flat = "<plist><array>";     // empty elements and comments are no nesting
   for (int i = 0; i < 5000; ++i) flat += "<!-- <array> --><array/><true/>";
   EXPECT_TRUE(parse(flat + "</array></plist>"));
+}
+
+TEST(PropertyLists, BinaryNestingIsBoundedAsXmlIs) {
+  const int limit = Serialization::kMaxNesting;
+  EXPECT_TRUE(parse(BinaryPlist::nestedArrays(limit)));
+  EXPECT_FALSE(parse(BinaryPlist::nestedArrays(limit + 1)));
+  // About 30,000 levels in 150 KB overflow the stack inside libplist if handed over.
+  EXPECT_FALSE(parse(BinaryPlist::nestedArrays(30'000)));
+
+  auto nestedDictionaries = [](int depth) {  // {"k": {"k": ... {}}}, all sharing one key object
+    BinaryPlist plist;
+    const int key = plist.ascii("k");
+    for (int i = 0; i < depth; ++i)
+      plist.dict(i + 1 < depth ? std::vector<std::pair<int, int>>{{key, i + 2}} : std::vector<std::pair<int, int>>{});
+    return plist.bytes(1);
+  };
+  EXPECT_TRUE(parse(nestedDictionaries(limit)));
+  EXPECT_FALSE(parse(nestedDictionaries(limit + 1)));
+
+  BinaryPlist inItself;  // an array holding itself is endless nesting
+  inItself.array({0});
+  EXPECT_FALSE(parse(inItself.bytes(0)));
+}
+
+TEST(PropertyLists, SharedBinaryObjectsCannotMultiplyIntoAHugeTree) {
+  // Each array holds the next one twice: libplist copies a shared object at every use, so a file
+  // of a few hundred bytes would become a tree of 2^levels nodes.
+  auto halves = [](int levels) {
+    BinaryPlist plist;
+    for (int i = 0; i < levels; ++i) plist.array({i + 1, i + 1});
+    plist.ascii("leaf");
+    return plist.bytes(0);
+  };
+  EXPECT_TRUE(parse(halves(14)));   // 2^15 - 1 nodes
+  EXPECT_FALSE(parse(halves(16)));  // 2^17 - 1 nodes, beyond kMaxBinaryTreeNodes
+  EXPECT_FALSE(parse(halves(40)));
+}
+
+TEST(PropertyLists, TextThatXmlCannotHoldIsAnEncodingError) {
+  using namespace std::string_literals;
+  // Binary holds control characters and non-characters, but neither a NUL nor text that is not UTF-8.
+  struct Case { std::string text; bool binaryHoldsIt; };
+  for (const auto& [bad, binaryHoldsIt] :
+       {Case{"a\0b"s, false}, {"\xff", false}, {"caf\xc3", false}, {"\xc0\xaf", false}, {"\xed\xa0\x80", false},
+        {"\xf4\x90\x80\x80", false}, {"\x01", true}, {"a\x1b[0m", true}, {"\x0c", true},
+        {"\xef\xbf\xbe", true}, {"\xef\xbf\xbf", true}}) {
+    auto asValue = NSMutableDictionary::dictionary();
+    asValue->setObject(NSString::stringWithString(bad), "key");
+    auto asKey = NSMutableDictionary::dictionary();
+    asKey->setObject(str("value"), bad);
+    for (NSObject* plist : {static_cast<NSObject*>(asValue.get()), static_cast<NSObject*>(asKey.get())}) {
+      Ref<NSString> error;
+      EXPECT_FALSE(Serialization::dataFromPropertyList(plist, NSPropertyListXMLFormat_v1_0, &error)) << bad;
+      EXPECT_TRUE(error && error->string().starts_with("Property list invalid for format")) << bad;
+      EXPECT_EQ(bool(Serialization::dataFromPropertyList(plist, NSPropertyListBinaryFormat_v1_0, nullptr)),
+                binaryHoldsIt) << bad;
+    }
+  }
+}
+
+TEST(PropertyLists, AnyOtherTextSurvivesXmlUnchangedForAStrictReader) {
+  for (const std::string good : {"\t", "a\nb", "a\rb", "a\r\nb\r", "\x7f", "\xc2\x85", "\xef\xbf\xbd",
+                                 "\xf0\x9f\x8e\xb5", "\xf4\x8f\xbf\xbf", " x ", "&#13;", "]]>", "<&>"}) {
+    auto dict = NSMutableDictionary::dictionary();
+    dict->setObject(NSString::stringWithString(good), good);
+    Ref<NSString> error;
+    auto xml = Serialization::dataFromPropertyList(dict, NSPropertyListXMLFormat_v1_0, &error);
+    ASSERT_TRUE(xml) << good << ": " << error->string();
+    const std::string text(reinterpret_cast<const char*>(xml->bytes()), xml->length());
+    EXPECT_EQ(firstByteXmlCannotKeep(text), std::string::npos) << text;
+    auto back = NSDictionary::dictionaryWithContentsOfData(xml);
+    ASSERT_TRUE(back) << good;
+    EXPECT_TRUE(back->isEqualToDictionary(dict)) << good;
+  }
 }
 
 class DictionaryFiles : public TempDeviceRoot {};

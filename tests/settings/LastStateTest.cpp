@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <functional>
 
 #include "Lowtide/engine/Equalizer.h"
 #include "Lowtide/engine/biquad.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "SettingsFixture.h"
+#include "foundation/BinaryPlist.h"
 #include "foundation/NSNumber.h"
 
 using lowtide::kLastStatePath;
@@ -68,6 +72,9 @@ TEST_F(LastState, AFileWithoutAPositiveFilterFrequencyIsIgnoredWhole) {
     EXPECT_EQ(parameters(), before) << freq;
   }
   writeHostFile(kLastStatePath, "damaged");
+  eq::readLastState();
+  EXPECT_EQ(parameters(), before);
+  writeHostFile(kLastStatePath, BinaryPlist::nestedArrays(30'000));  // would overflow the stack
   eq::readLastState();
   EXPECT_EQ(parameters(), before);
 }
@@ -137,6 +144,77 @@ TEST_F(LastState, AFailedWriteIsShownAndKeepsTheOldFile) {
     EXPECT_EQ(messages[0].rfind("I could not save to preset file.\nError: /var/mobile/", 0), 0u);
     EXPECT_TRUE(messages[0].ends_with("Input/output error\nsize: 1")) << messages[0];
   }
+}
+
+// What sits at the path but cannot be read as a file (a FIFO, a device, a link that leads
+// nowhere or loops, a file too large to be one) is the user's: reading it changes nothing and never
+// waits, and closing the panel says so and leaves it exactly as it was.
+class LastStateThatCannotBeRead : public LastState {
+ protected:
+  void expectLeftAlone(const std::function<void()>& check, const std::string& reason) {
+    const Parameters before = parameters();
+    eq::readLastState();
+    EXPECT_EQ(parameters(), before);
+    check();
+    eq::writeLastState(1, 80, 0, 0, 2222, 5, 2);
+    check();
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"I could not save to preset file.\nError: " +
+                                                        std::string(kLastStatePath) + ": " + reason +
+                                                        ". It was left unchanged.\nsize: 1"});
+    EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"last.plist"});
+    UIAlertViewClearShownAlerts();
+  }
+  void linkTo(const std::string& target) {
+    std::filesystem::remove(host(kLastStatePath));
+    std::filesystem::create_symlink(target, host(kLastStatePath));
+  }
+  void expectLinkTo(const std::string& target) {
+    EXPECT_TRUE(std::filesystem::is_symlink(host(kLastStatePath)));
+    EXPECT_EQ(std::filesystem::read_symlink(host(kLastStatePath)), target);
+  }
+  void SetUp() override {
+    LastState::SetUp();
+    std::filesystem::create_directories(host(lowtide::kDataFolder));
+  }
+};
+
+TEST_F(LastStateThatCannotBeRead, AFifoADeviceOrAnOversizedFileIsLeftAlone) {
+  ASSERT_EQ(::mkfifo(host(kLastStatePath).c_str(), 0644), 0);  // waited on for ever if opened blocking
+  expectLeftAlone([&] { EXPECT_TRUE(std::filesystem::is_fifo(host(kLastStatePath))); },
+                  "could not read the file: not a regular file");
+  std::filesystem::remove(host(kLastStatePath));
+
+  linkTo("/dev/zero");  // read without end until memory runs out
+  expectLeftAlone([&] { expectLinkTo("/dev/zero"); }, "could not read the file: not a regular file");
+  std::filesystem::remove(host(kLastStatePath));
+
+  writeHostFile(kLastStatePath, "");
+  std::filesystem::resize_file(host(kLastStatePath), kFileReadLimit + 1);
+  expectLeftAlone([&] { EXPECT_EQ(std::filesystem::file_size(host(kLastStatePath)), kFileReadLimit + 1); },
+                  "could not read the file: File too large");
+}
+
+TEST_F(LastStateThatCannotBeRead, ALinkThatLeadsNowhereIsNeverReplaced) {
+  linkTo("gone.plist");
+  expectLeftAlone([&] { expectLinkTo("gone.plist"); },
+                  "could not open the file: No such file or directory");
+  linkTo("last.plist");  // itself
+  expectLeftAlone([&] { expectLinkTo("last.plist"); },
+                  "could not open the file: Too many levels of symbolic links");
+}
+
+TEST_F(LastState, ALinkToARegularFileIsReadAndWrittenThrough) {
+  const std::string target = "/var/mobile/Documents/tunely-last.plist";
+  writeHostFile(target, "");
+  std::filesystem::create_directories(host(lowtide::kDataFolder));
+  std::filesystem::create_symlink(host(target), host(kLastStatePath));
+  eq::writeLastState(1, 80, 0, 3, 1500, 5, 1);
+  EXPECT_TRUE(alertMessages().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(host(kLastStatePath)));
+  EXPECT_NE(readHostFile(target).find("<string>1500.000000</string>"), std::string::npos);
+  eq::prepareEq(44100);
+  eq::readLastState();
+  EXPECT_EQ(parameters(), (Parameters{1, 80, 0, 3, 1500, 5, 1, true, true, eq::case1}));
 }
 
 }  // namespace

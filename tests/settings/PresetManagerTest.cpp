@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "Lowtide/settings/SettingsFiles.h"
 #include "SettingsFixture.h"
 #include "foundation/NSPropertyListSerialization.h"
+#include "foundation/XmlCharacters.h"
 
 using lowtide::EQPreset;
 using lowtide::kPresetsPath;
@@ -67,14 +70,82 @@ TEST_F(PresetStore, RemovingAMissingNameStillRewritesTheFile) {
   EXPECT_TRUE(onDisk()->isEqualToDictionary(store));
 }
 
+// Every name XML can hold comes back exactly, and the file stays one that a strict reader takes.
 TEST_F(PresetStore, AwkwardNamesSurviveWriteAndReload) {
-  const std::vector<std::string> names = {"   ", "a/b", "Bass & Treble", "<b>", "x]]>y", "Ünï ♫", ""};
+  const std::vector<std::string> names = {"   ", "a/b", "Bass & Treble", "<b>", "x]]>y", "Ünï ♫", "",
+                                          "\t", " two\nlines ", "old\r\nmac\r", "\x7f", "\xef\xbf\xbd",
+                                          "\xf0\x9f\x8e\xb8", "&#13;"};
   auto manager = loaded();
   for (size_t i = 0; i < names.size(); ++i) manager->addPreset(preset(names[i], 10.0 * (i + 1)).get());
+  EXPECT_TRUE(alertMessages().empty());
+  EXPECT_EQ(firstByteXmlCannotKeep(readHostFile(kPresetsPath)), std::string::npos);
   auto reloaded = loaded();
   EXPECT_EQ(reloaded->getDict()->count(), names.size());
   for (size_t i = 0; i < names.size(); ++i)
     EXPECT_EQ(reloaded->getSettingsForKey(names[i])->bassfreq(), 10.0 * (i + 1)) << names[i];
+}
+
+// Cut at a NUL, "Rock\0Live" would overwrite "Rock"; the others would make the file unreadable.
+TEST_F(PresetStore, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
+  using namespace std::string_literals;
+  auto manager = loaded();
+  manager->addPreset(preset("Rock", 100).get());
+  const std::string file = readHostFile(kPresetsPath);
+  for (const std::string& bad : {"Rock\0Live"s, "Rock\xff"s, "caf\xc3"s, "Bell\x07"s, "\x1b[1mBold"s, "\xef\xbf\xbe"s}) {
+    UIAlertViewClearShownAlerts();
+    manager->addPreset(preset(bad, 150).get());
+    EXPECT_EQ(readHostFile(kPresetsPath), file) << bad;
+    EXPECT_EQ(manager->getDict()->count(), 1u) << bad;
+    EXPECT_EQ(manager->getSettingsForKey("Rock")->bassfreq(), 100.0) << bad;
+    auto messages = alertMessages();
+    ASSERT_EQ(messages.size(), 1u) << bad;
+    EXPECT_TRUE(messages[0].starts_with("I could not save to preset file.\nError: Property list invalid for "
+                                        "format: text holding ")) << messages[0];
+    EXPECT_TRUE(messages[0].ends_with(" cannot be written as XML\nsize: 1")) << messages[0];
+  }
+}
+
+TEST_F(PresetStore, AZeroByteFileIsAnEmptyStoreNotADamagedOne) {
+  writeHostFile(kPresetsPath, "");
+  auto manager = loaded();
+  EXPECT_EQ(manager->getDict()->count(), 0u);
+  EXPECT_EQ(readHostFile(kPresetsPath), "");  // loading writes nothing
+  manager->addPreset(preset("First").get());
+  EXPECT_TRUE(alertMessages().empty());
+  ASSERT_TRUE(onDisk());
+  EXPECT_EQ(onDisk()->count(), 1u);
+}
+
+// A link to a store elsewhere is read and written through; a link that leads nowhere, or
+// anything else that cannot be read as a file, is a damaged store and stays exactly as it is.
+TEST_F(PresetStore, ALinkIsTheUsersAndIsNeverReplaced) {
+  const std::string elsewhere = "/var/mobile/Documents/presets.plist";
+  writeHostFile(elsewhere, "");
+  writeHostFile(kPresetsPath, "");
+  std::filesystem::remove(host(kPresetsPath));
+  std::filesystem::create_symlink("../../../Documents/presets.plist", host(kPresetsPath));
+  loaded()->addPreset(preset("Kept").get());
+  EXPECT_TRUE(std::filesystem::is_symlink(host(kPresetsPath)));
+  auto store = NSDictionary::dictionaryWithContentsOfFile(elsewhere);
+  ASSERT_TRUE(store);
+  EXPECT_TRUE(store->objectForKey("Kept"));
+  EXPECT_EQ(loaded()->getDict()->count(), 1u);
+
+  for (const char* target : {"nowhere.plist", "presets.plist", "/dev/zero"}) {
+    std::filesystem::remove(host(kPresetsPath));
+    std::filesystem::create_symlink(target, host(kPresetsPath));
+    UIAlertViewClearShownAlerts();
+    auto manager = loaded();
+    EXPECT_EQ(manager->getDict()->count(), 0u) << target;
+    manager->addPreset(preset("New").get());
+    EXPECT_EQ(std::filesystem::read_symlink(host(kPresetsPath)), target);
+    EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"presets.plist"});
+    EXPECT_EQ(alertMessages().size(), 1u) << target;
+  }
+  std::filesystem::remove(host(kPresetsPath));
+  ASSERT_EQ(::mkfifo(host(kPresetsPath).c_str(), 0644), 0);
+  loaded()->addPreset(preset("New").get());
+  EXPECT_TRUE(std::filesystem::is_fifo(host(kPresetsPath)));
 }
 
 TEST_F(PresetStore, ABinaryStoreIsReadAndValuesAreLimitedOnlyWhenReadBack) {
@@ -91,7 +162,7 @@ TEST_F(PresetStore, ABinaryStoreIsReadAndValuesAreLimitedOnlyWhenReadBack) {
 }
 
 TEST_F(PresetStore, ADamagedFileIsNeverOverwrittenAndSavingSaysSo) {
-  for (const char* damaged : {"not a plist", "", "<plist><array/></plist>"}) {
+  for (const char* damaged : {"not a plist", "<plist><array/></plist>"}) {
     writeHostFile(kPresetsPath, damaged);
     UIAlertViewClearShownAlerts();
     auto manager = loaded();
