@@ -13,6 +13,7 @@
 #include <thread>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "host/media/AudioFileReader.h"
@@ -21,6 +22,16 @@
 extern char** environ;
 
 namespace tunely_test {
+
+std::string fileContents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeFileMakingFolders(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {

@@ -9,6 +9,11 @@
 
 namespace tunely_test {
 
+// The whole of a file as bytes ("" when it cannot be read).
+std::string fileContents(const std::string& path);
+// Writes `bytes` as the whole file, making the folders above it first.
+void writeFileMakingFolders(const std::string& path, const std::string& bytes);
+
 // A fresh folder (mkdtemp) removed with everything in it at the end of the test.
 class TempFolder {
  public:

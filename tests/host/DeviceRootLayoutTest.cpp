@@ -18,22 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 class DeviceRootLayoutTest : public ::testing::Test {
  protected:
   DeviceRootLayoutTest() {
-    writeFile(library(), "library v1");
-    writeFile(temp.file("built/resources/Tunely.png"), "png");
-    writeFile(temp.file("built/resources/sub/eqView.layout"), "layout");
+    tunely_test::writeFileMakingFolders(library(), "library v1");
+    tunely_test::writeFileMakingFolders(temp.file("built/resources/Tunely.png"), "png");
+    tunely_test::writeFileMakingFolders(temp.file("built/resources/sub/eqView.layout"), "layout");
   }
   std::string library() const { return temp.file("built/Lowtide.dylib"); }
   std::string root() const { return temp.file("root"); }
@@ -53,10 +43,10 @@ class DeviceRootLayoutTest : public ::testing::Test {
 
 TEST_F(DeviceRootLayoutTest, InstallsTheLibraryTheResourcesAndTheDataFolder) {
   ASSERT_TRUE(layOut());
-  EXPECT_EQ(contents(installed()), "library v1");
+  EXPECT_EQ(tunely_test::fileContents(installed()), "library v1");
   EXPECT_EQ(installed(), root() + "/Library/MobileSubstrate/DynamicLibraries/Lowtide.dylib");
-  EXPECT_EQ(contents(root() + "/Library/Application Support/Tunely/Tunely.png"), "png");
-  EXPECT_EQ(contents(root() + "/Library/Application Support/Tunely/sub/eqView.layout"), "layout");
+  EXPECT_EQ(tunely_test::fileContents(root() + "/Library/Application Support/Tunely/Tunely.png"), "png");
+  EXPECT_EQ(tunely_test::fileContents(root() + "/Library/Application Support/Tunely/sub/eqView.layout"), "layout");
   EXPECT_TRUE(fs::is_directory(root() + "/var/mobile/Library/Application Support/Tunely"));
 }
 
@@ -64,15 +54,15 @@ TEST_F(DeviceRootLayoutTest, InstallsTheLibraryTheResourcesAndTheDataFolder) {
 // library, however the files' dates fall.
 TEST_F(DeviceRootLayoutTest, EachBuildInstallsItsOwnLibraryWhateverTheDates) {
   const std::string other = temp.file("other-build/Lowtide.dylib");
-  writeFile(other, "library of another build");
+  tunely_test::writeFileMakingFolders(other, "library of another build");
   fs::last_write_time(other, fs::last_write_time(library()) - std::chrono::hours(1));
 
   ASSERT_TRUE(layOut());
   std::ifstream openedByARunningPlayer(installed(), std::ios::binary);
   ASSERT_TRUE(layOut(other));
-  EXPECT_EQ(contents(installed()), "library of another build");
+  EXPECT_EQ(tunely_test::fileContents(installed()), "library of another build");
   ASSERT_TRUE(layOut());
-  EXPECT_EQ(contents(installed()), "library v1");
+  EXPECT_EQ(tunely_test::fileContents(installed()), "library v1");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(openedByARunningPlayer), {}), "library v1")
       << "a player that has the old file keeps it whole";
 }
@@ -82,12 +72,12 @@ TEST_F(DeviceRootLayoutTest, ADamagedCopyIsReplacedEvenWhenNewer) {
   ASSERT_TRUE(layOut());
   for (const std::string& copy : damaged) {
     SCOPED_TRACE("installed copy: \"" + copy + "\"");
-    writeFile(installed(), copy);
+    tunely_test::writeFileMakingFolders(installed(), copy);
     fs::last_write_time(installed(), fs::last_write_time(library()) + std::chrono::hours(1));
-    writeFile(root() + "/Library/Application Support/Tunely/Tunely.png", copy);
+    tunely_test::writeFileMakingFolders(root() + "/Library/Application Support/Tunely/Tunely.png", copy);
     ASSERT_TRUE(layOut());
-    EXPECT_EQ(contents(installed()), "library v1");
-    EXPECT_EQ(contents(root() + "/Library/Application Support/Tunely/Tunely.png"), "png");
+    EXPECT_EQ(tunely_test::fileContents(installed()), "library v1");
+    EXPECT_EQ(tunely_test::fileContents(root() + "/Library/Application Support/Tunely/Tunely.png"), "png");
   }
 }
 
@@ -108,8 +98,8 @@ TEST_F(DeviceRootLayoutTest, ACopyThatIsThisBuildsIsNotWrittenAgain) {
 TEST_F(DeviceRootLayoutTest, PlayersLayingOutOneRootAtOnceNeverExposeAPartialLibrary) {
   const std::string builds[] = {temp.file("a/Lowtide.dylib"), temp.file("b/Lowtide.dylib")};
   const std::string bytes[] = {std::string(512 * 1024, 'a'), std::string(384 * 1024, 'b')};
-  writeFile(builds[0], bytes[0]);
-  writeFile(builds[1], bytes[1]);
+  tunely_test::writeFileMakingFolders(builds[0], bytes[0]);
+  tunely_test::writeFileMakingFolders(builds[1], bytes[1]);
   ASSERT_TRUE(layOut(builds[0]));
 
   std::atomic<int> playersDone{0}, failures{0}, partialReads{0};
@@ -126,7 +116,7 @@ TEST_F(DeviceRootLayoutTest, PlayersLayingOutOneRootAtOnceNeverExposeAPartialLib
       ++playersDone;
     });
   while (playersDone < 2) {
-    const std::string seen = contents(installed());
+    const std::string seen = tunely_test::fileContents(installed());
     if (seen != bytes[0] && seen != bytes[1]) ++partialReads;
   }
   for (std::thread& t : players) t.join();

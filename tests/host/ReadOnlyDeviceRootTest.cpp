@@ -18,16 +18,6 @@ namespace fs = std::filesystem;
 using tunely_test::ReadOnlyRun;
 using tunely_test::runWithReadOnlyFolder;
 
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 struct LayoutOutcome {
   bool laidOut = false;
   std::string error;
@@ -54,8 +44,8 @@ LayoutOutcome parse(const std::string& text) {
 class ReadOnlyDeviceRootTest : public ::testing::Test {
  protected:
   ReadOnlyDeviceRootTest() {
-    writeFile(temp.file("build/Lowtide.dylib"), "library v2");
-    writeFile(temp.file("build/resources/eqView"), "layout v2");
+    tunely_test::writeFileMakingFolders(temp.file("build/Lowtide.dylib"), "library v2");
+    tunely_test::writeFileMakingFolders(temp.file("build/resources/eqView"), "layout v2");
     fs::create_directories(root());
   }
   std::string root() const { return temp.file("root"); }
@@ -64,8 +54,8 @@ class ReadOnlyDeviceRootTest : public ::testing::Test {
   }
   // What an earlier build left installed, laid out while the root could still be written.
   void installEarlierBuild(const std::string& library, const std::string& layout) {
-    writeFile(temp.file("earlier/Lowtide.dylib"), library);
-    writeFile(temp.file("earlier/resources/eqView"), layout);
+    tunely_test::writeFileMakingFolders(temp.file("earlier/Lowtide.dylib"), library);
+    tunely_test::writeFileMakingFolders(temp.file("earlier/resources/eqView"), layout);
     std::string error;
     ASSERT_TRUE(host::layOutDeviceRoot(
         root(), {temp.file("earlier/Lowtide.dylib"), temp.file("earlier/resources")}, error))
@@ -107,7 +97,7 @@ TEST_F(ReadOnlyDeviceRootTest, UsesWhatAnotherBuildInstalledAndNamesEachFileThat
   EXPECT_NE(older.notices[0].find(host::installedLibraryPath(root())), std::string::npos);
   EXPECT_NE(older.notices[0].find("Read-only file system"), std::string::npos) << older.notices[0];
   EXPECT_NE(older.notices[1].find(host::resourcesFolderPath(root()) + "/eqView"), std::string::npos);
-  EXPECT_EQ(contents(host::installedLibraryPath(root())), "library v1");
+  EXPECT_EQ(tunely_test::fileContents(host::installedLibraryPath(root())), "library v1");
   EXPECT_EQ(std::distance(fs::directory_iterator(host::dynamicLibrariesFolder(root())), {}), 1)
       << "no temporary file is left behind";
 }

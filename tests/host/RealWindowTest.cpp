@@ -65,11 +65,6 @@ int waitFor(pid_t pid, std::chrono::seconds limit) {
   return -1;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class RealWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -79,7 +74,7 @@ class RealWindowTest : public ::testing::Test {
     ASSERT_NE(xvfb_, 0);
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
     for (int i = 0; i < 100 && !fs::exists(socket); ++i) std::this_thread::sleep_for(100ms);
-    ASSERT_TRUE(fs::exists(socket)) << readFile(temp_.file("xvfb.log"));
+    ASSERT_TRUE(fs::exists(socket)) << fileContents(temp_.file("xvfb.log"));
   }
   void TearDown() override {
     if (xvfb_ != 0) {
@@ -131,7 +126,7 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
                              temp_.file("player.log"));
   ASSERT_NE(player, 0);
   const std::string window = xdotool("search --sync --onlyvisible --name Tunely");
-  ASSERT_FALSE(window.empty()) << readFile(temp_.file("player.log"));
+  ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
   // The window's client area is exactly the device screen at the scale asked for.
   const std::string geometry = xdotool("getwindowgeometry --shell " + window);
   EXPECT_NE(geometry.find("WIDTH=320"), std::string::npos) << geometry;
@@ -159,7 +154,7 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
     xdotool("mousemove --window " + window + " 264 548 click 1");
     opened = waitUntil(newestShowsThePanel, std::chrono::seconds(4));
   }
-  ASSERT_TRUE(opened) << readFile(temp_.file("player.log"));
+  ASSERT_TRUE(opened) << fileContents(temp_.file("player.log"));
   // The filter gain slider, under the response curve: its thumb sits at 1 dB of 0 to 24 near the
   // left end of its track.
   xdotool("mousemove --window " + window + " 38 235 mousedown 1");
@@ -168,17 +163,17 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
   // Done closes the panel, which saves the state; the clicks wait for each other's effects.
   const std::string saved = lastStatePath(root);
   EXPECT_TRUE(waitUntil([&] {
-    if (readFile(saved).find("filtgain") != std::string::npos) return true;
+    if (fileContents(saved).find("filtgain") != std::string::npos) return true;
     xdotool("mousemove --window " + window + " 35 42 click 1");
     return false;
   }, std::chrono::seconds(10)));
   xdotool("key --window " + window + " ctrl+q");
   const int status = waitFor(player, std::chrono::seconds(30));
-  const std::string log = readFile(temp_.file("player.log"));
+  const std::string log = fileContents(temp_.file("player.log"));
   EXPECT_EQ(status, 0) << log;
 
   // The drag reached the engine: the closed panel saved a gain well up the slider.
-  const std::string last = readFile(lastStatePath(root));
+  const std::string last = fileContents(lastStatePath(root));
   const size_t at = last.find("<key>filtgain</key>");
   ASSERT_NE(at, std::string::npos) << last << log;
   const double gain = std::atof(last.c_str() + last.find("<string>", at) + 8);

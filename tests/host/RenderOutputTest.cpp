@@ -20,13 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tunely_test;
 
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The names in the folder other than the command's own log.
 std::vector<std::string> folderNames(const std::string& folder) {
   std::vector<std::string> names;
@@ -78,7 +71,7 @@ TEST_F(RenderOutputTest, AFailedWriteNamesTheFileAndLeavesThePreviousOneUntouche
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("cannot write \"" + file("out.wav") + "\": "), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("Wrote"), std::string::npos) << r.output;
-  EXPECT_EQ(contents(file("out.wav")), "the previous render");
+  EXPECT_EQ(fileContents(file("out.wav")), "the previous render");
   EXPECT_EQ(folderNames(temp_.path()),
             (std::vector<std::string>{"device", "elsewhere.wav", "in.wav", "out.wav"}));
 }
@@ -97,7 +90,7 @@ TEST_F(RenderOutputTest, ARenderThatStopsBeforeItsFirstBlockWritesNoFile) {
     EXPECT_EQ(r.output.find("Wrote"), std::string::npos) << r.output;
   }
   EXPECT_FALSE(fs::exists(file("new.wav")));
-  EXPECT_EQ(contents(file("kept.wav")), "the previous render");
+  EXPECT_EQ(fileContents(file("kept.wav")), "the previous render");
   EXPECT_EQ(folderNames(temp_.path()),
             (std::vector<std::string>{"device", "in.wav", "kept.wav", "pause.script"}));
 }

@@ -26,13 +26,6 @@ void writeExecutable(const std::string& path, const std::string& text) {
   chmod(path.c_str(), 0755);
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // What ctest says for one suite: its closing lines and its exit status.
 struct SuiteResult {
   std::string output;
@@ -106,7 +99,7 @@ echo "Done 20000 runs in 3 second(s)"
     char chunk[4096];
     for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
     const int status = pclose(pipe);
-    calls = readFile(standIn("calls"));
+    calls = tunely_test::fileContents(standIn("calls"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
