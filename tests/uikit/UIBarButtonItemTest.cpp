@@ -3,6 +3,7 @@
 // nothing, and flexible spaces share the bar.
 #include <gtest/gtest.h>
 
+#include "TouchSteps.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIBarButtonItem.h"
 #include "uikit/UIToolbar.h"
@@ -24,16 +25,6 @@ class TapTarget : public NSObject {
   id sender = nullptr;
 };
 OBJC_CLASS_WITH_MEMBERS(TapTarget, NSObject)
-
-void tap(CGPoint at) {
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Began, at);
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Ended, at);
-}
-
-CGPoint centreInWindow(UIView* view) {
-  const CGRect b = view->bounds();
-  return view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-}
 
 class BarButtonItemTest : public ::testing::Test {
  protected:
@@ -61,13 +52,13 @@ TEST_F(BarButtonItemTest, TapOnTheItemsButtonSendsTheActionWithTheItemAsSender) 
   EXPECT_TRUE(done->view()->titleFont()->isBold());
   // What the finger hits is the item's own button.
   EXPECT_EQ(window->hitTest(centreInWindow(done->view()), nullptr), done->view());
-  tap(centreInWindow(done->view()));
+  tapAt(centreInWindow(done->view()));
   EXPECT_EQ(target->closes, 1);
   EXPECT_EQ(target->sender, done.get());
 
   // A tap on the other item, or on the empty stretch between them, sends nothing to it.
-  tap(centreInWindow(other->view()));
-  tap(CGPointMake(160, 458));
+  tapAt(centreInWindow(other->view()));
+  tapAt(CGPointMake(160, 458));
   EXPECT_EQ(target->closes, 1);
 }
 
@@ -79,15 +70,15 @@ TEST_F(BarButtonItemTest, ATargetThatWentAwayOrADisabledItemIsSkipped) {
   const CGPoint at = centreInWindow(item->view());
 
   item->setEnabled(false);
-  tap(at);
+  tapAt(at);
   EXPECT_EQ(target->closes, 0);
   item->setEnabled(true);
-  tap(at);
+  tapAt(at);
   EXPECT_EQ(target->closes, 1);
 
   target = nullptr;  // the target goes away; the item still names its action
   EXPECT_EQ(item->target(), nullptr);
-  tap(at);  // would abort (or touch freed memory) if the item sent to it
+  tapAt(at);  // would abort (or touch freed memory) if the item sent to it
   EXPECT_EQ(item->action(), sel_registerName("close:"));
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "foundation/DeviceRoot.h"
+#include "TouchSteps.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UINavigationBar.h"
 #include "uikit/UINib.h"
@@ -32,16 +33,6 @@ class NavigationOwner : public UIViewController {
   id sender = nullptr;
 };
 OBJC_CLASS_WITH_MEMBERS(NavigationOwner, UIViewController)
-
-void tap(CGPoint at) {
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Began, at);
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Ended, at);
-}
-
-CGPoint centreInWindow(UIView* view) {
-  const CGRect b = view->bounds();
-  return view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-}
 
 // A window holding one navigation bar showing `item`.
 struct BarInWindow {
@@ -89,10 +80,10 @@ TEST(NavigationBarTest, BarButtonItemsAreTappedThroughTheBar) {
   EXPECT_GT(done->view()->frame().origin.x, 240);
   EXPECT_LT(cancel->view()->frame().origin.x, 20);
   EXPECT_EQ(cancel->view()->currentTitle(), "Cancel");
-  tap(centreInWindow(done->view()));
+  tapAt(centreInWindow(done->view()));
   EXPECT_EQ(owner->closes, 1);
   EXPECT_EQ(owner->sender, done.get());
-  tap(centreInWindow(cancel->view()));  // no target, no action: nothing happens
+  tapAt(centreInWindow(cancel->view()));  // no target, no action: nothing happens
   EXPECT_EQ(owner->closes, 1);
 
   // Items replaced on the navigation item replace the buttons on the bar.
@@ -115,7 +106,7 @@ TEST(NavigationBarTest, BackButtonShowsTheItemBelowAndPops) {
   shown.window->layoutIfNeeded();
   ASSERT_NE(shown.bar->backButton(), nullptr);
   EXPECT_EQ(shown.bar->backButton()->currentTitle(), "Library");
-  tap(centreInWindow(shown.bar->backButton()));
+  tapAt(centreInWindow(shown.bar->backButton()));
   EXPECT_EQ(shown.bar->topItem(), first.get());
   shown.window->layoutIfNeeded();
   EXPECT_EQ(shown.bar->backButton(), nullptr);
@@ -183,7 +174,7 @@ TEST_F(NavigationBarLayoutTest, LayoutFillsTheNavigationItemOutletAndConnectsIts
   window->layoutIfNeeded();
   EXPECT_EQ(done->view()->accessibilityIdentifier(), "doneItem");  // scripts find it by name
   EXPECT_DOUBLE_EQ(done->view()->frame().size.width, 70);
-  tap(centreInWindow(done->view()));
+  tapAt(centreInWindow(done->view()));
   EXPECT_EQ(owner->closes, 1);
   EXPECT_EQ(owner->sender, done);
 }

@@ -2,6 +2,7 @@
 // does not answer) dismisses it; a tap on the content asks nothing.
 #include <gtest/gtest.h>
 
+#include "TouchSteps.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIPopoverController.h"
 #include "uikit/UIWindow.h"
@@ -28,11 +29,6 @@ class PopoverDelegate : public NSObject {
 };
 OBJC_CLASS_WITH_MEMBERS(PopoverDelegate, NSObject)
 
-void tap(CGPoint at) {
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Began, at);
-  UIApplication::sharedApplication()->handleTouch(UITouchPhase::Ended, at);
-}
-
 class PopoverTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,9 +54,9 @@ TEST_F(PopoverTest, ShownCentredOverTheWindow) {
 }
 
 TEST_F(PopoverTest, StaysWhenTheDelegateSaysNo) {
-  tap(CGPointMake(160, 240));  // on the content
+  tapAt(CGPointMake(160, 240));  // on the content
   EXPECT_EQ(delegate->asked, 0);
-  tap(CGPointMake(10, 10));
+  tapAt(CGPointMake(10, 10));
   EXPECT_EQ(delegate->asked, 1);
   EXPECT_EQ(delegate->askedAbout, popover.get());
   EXPECT_TRUE(popover->isPopoverVisible());
@@ -68,7 +64,7 @@ TEST_F(PopoverTest, StaysWhenTheDelegateSaysNo) {
   EXPECT_EQ(delegate->dismissed, 0);
 
   delegate->answer = true;
-  tap(CGPointMake(10, 10));
+  tapAt(CGPointMake(10, 10));
   EXPECT_EQ(delegate->asked, 2);
   EXPECT_FALSE(popover->isPopoverVisible());
   EXPECT_EQ(content->view()->window(), nullptr);
@@ -77,7 +73,7 @@ TEST_F(PopoverTest, StaysWhenTheDelegateSaysNo) {
 
 TEST_F(PopoverTest, WithoutADelegateATapOutsideDismissesAndCodeDismissesSilently) {
   popover->setDelegate(nullptr);
-  tap(CGPointMake(300, 460));
+  tapAt(CGPointMake(300, 460));
   EXPECT_FALSE(popover->isPopoverVisible());
 
   popover->setDelegate(delegate.get());
@@ -87,7 +83,7 @@ TEST_F(PopoverTest, WithoutADelegateATapOutsideDismissesAndCodeDismissesSilently
   EXPECT_FALSE(popover->isPopoverVisible());
   EXPECT_EQ(delegate->asked, 0);
   EXPECT_EQ(delegate->dismissed, 0);
-  tap(CGPointMake(300, 460));  // nothing left to catch it
+  tapAt(CGPointMake(300, 460));  // nothing left to catch it
   EXPECT_EQ(delegate->asked, 0);
 }
 
