@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
-for file in bin/tunely lib/tunely/Lowtide.dylib share/tunely/resources/eqView.plist \
+for file in bin/tunely lib/tunely/Lowtide.dylib lib/tunely/tunely-curve share/tunely/resources/eqView.plist \
             share/applications/tunely.desktop share/icons/hicolor/scalable/apps/tunely.svg \
             share/doc/tunely/README.md; do
   [ -e "$work/prefix/$file" ] || { echo "not installed: $file"; exit 1; }
@@ -31,6 +31,8 @@ printf '0.5 tap eq-button\n1.0 switch powerSwitch on\n1.0 switch bassSwitch on\n
   >"$work/run/session.script"
 "$build/tunely" play --device-root "$work/build-root" "${options[@]}" --output "$work/built.wav" \
   >"$work/built.log" 2>&1 || { cat "$work/built.log"; exit 1; }
+"$build/tunely" curve --filttype 0 --filtfreq 1000 -o "$work/built.csv" >>"$work/built.log" 2>&1 ||
+  { cat "$work/built.log"; exit 1; }
 
 # The installed one, where neither folder can be reached.
 hide() {
@@ -43,11 +45,16 @@ hide bash -c '
   [ "$2" = "$1" ] || [ ! -d "$2" ] || mount -t tmpfs empty "$2"
   cd "$3/run"
   "$3/prefix/bin/tunely" play --device-root "$3/installed-root" --script session.script \
-    --no-window --output installed.wav' hide "$source" "$build" "$work" >"$work/installed.log" 2>&1 ||
+    --no-window --output installed.wav
+  "$3/prefix/bin/tunely" curve --filttype 0 --filtfreq 1000 -o installed.csv' hide "$source" "$build" "$work" >"$work/installed.log" 2>&1 ||
   { cat "$work/installed.log"; exit 1; }
 
 if ! cmp "$work/built.wav" "$work/run/installed.wav"; then
   echo "the installed tunely rendered other bytes than the build's"
   exit 1
 fi
-echo "installed tunely: same render as the build's, with the build and source folders hidden"
+if ! cmp "$work/built.csv" "$work/run/installed.csv"; then
+  echo "the installed tunely curve wrote another curve than the build's"
+  exit 1
+fi
+echo "installed tunely: same render and curve as the build's, with the build and source folders hidden"
