@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -32,6 +33,20 @@ const CLI::Validator kCurveFile(
     },
     "FILE.csv|FILE.png");
 
+// A range check alone lets "nan" through (every comparison with NaN is false), to fail later
+// with a message about something else.
+const CLI::Validator kFiniteNumber(
+    [](std::string& text) -> std::string {
+      double value = 0;
+      if (!CLI::detail::lexical_cast(text, value)) return "\"" + text + "\" is not a number";
+      return std::isfinite(value) ? "" : "\"" + text + "\" is not a finite number";
+    },
+    "NUMBER");
+
+const CLI::Validator kPresetName(
+    [](std::string& name) -> std::string { return name.empty() ? "a preset has a name" : ""; },
+    "NAME");
+
 }  // namespace
 
 CurveCommand::CurveCommand(CLI::App& app) {
@@ -47,7 +62,8 @@ CurveCommand::CurveCommand(CLI::App& app) {
       "--last-state", o.lastState,
       "The settings of the device root's last state, loaded as the player loads them (both stages on)");
   CLI::Option* preset = command_->add_option(
-      "--preset", o.preset, "The settings of a preset of the device root's store, loaded as the panel loads one");
+      "--preset", o.preset, "The settings of a preset of the device root's store, loaded as the panel loads one")
+      ->check(kPresetName);
   last->excludes(preset);
   const struct {
     const char* name;
@@ -63,14 +79,14 @@ CurveCommand::CurveCommand(CLI::App& app) {
       {"--bassintens", &o.bassintens, 10, "Bass boost intensity, a factor"},
   };
   for (const auto& v : values)
-    command_->add_option(v.name, *v.value, v.what)->capture_default_str()->check(CLI::Range(0.0, v.highest))
+    command_->add_option(v.name, *v.value, v.what)->capture_default_str()->check(kFiniteNumber)->check(CLI::Range(0.0, v.highest))
         ->excludes(last)->excludes(preset);
   command_->add_option("--filttype", o.filttype, "Filter type: 0 low pass, 1 high pass, 2 high shelf")
       ->capture_default_str()->check(CLI::Range(0, 2))->excludes(last)->excludes(preset);
   command_->add_flag("--no-filter", o.noFilter, "The filter switched off");
   command_->add_flag("--no-bass", o.noBass, "The bass boost switched off");
   command_->add_option("--rate", o.rate, "Sample rate of the stream, Hz")
-      ->capture_default_str()->check(CLI::Range(8000.0, 768000.0));
+      ->capture_default_str()->check(kFiniteNumber)->check(CLI::Range(8000.0, 768000.0));
   command_->add_option("--channels", o.channels, "Channels of the stream")
       ->capture_default_str()->check(CLI::Range(1, 8));
   command_->add_option("-o,--output", o.output,

@@ -55,7 +55,9 @@ Ref<UIImage> UIImage::imageWithContentsOfFile(const std::string& devicePath) {
     const bool doubled =
         devicePath.size() > 7 && devicePath.compare(devicePath.size() - 7, 7, "@2x.png") == 0;
     result = make<UIImage>(std::move(image), doubled ? 2.0 : 1.0);
-  } else {
+  } else if (error.find("more than the") != std::string::npos) {
+    // A missing or damaged image is nil without a word, as UIKit has it; one refused for its
+    // size says which limit it met, since the file itself looks fine.
     NSLog("%s: the image cannot be shown: %s", devicePath.c_str(), error.c_str());
   }
   if (cache().size() >= kCachedPaths) cache().clear();

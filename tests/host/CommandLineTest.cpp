@@ -56,3 +56,28 @@ TEST_F(CommandLineTest, AnEmptyOutputOrDeviceRootIsAUsageError) {
 }
 
 }  // namespace
+
+namespace {
+
+// `tunely curve`: NaN passes any range check (it compares false), and an empty preset name is no
+// preset; both are usage errors that say what is wrong.
+TEST(CurveCommandLine, NaNAndAnEmptyPresetNameAreUsageErrors) {
+  tunely_test::TempFolder temp;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
+      {{"--rate", "nan"}, "--rate: \"nan\" is not a finite number"},
+      {{"--filtgain", "nan"}, "--filtgain: \"nan\" is not a finite number"},
+      {{"--bassfreq", "-nan"}, "--bassfreq: \"-nan\" is not a finite number"},
+      {{"--preset", ""}, "--preset: a preset has a name"},
+  };
+  for (const auto& [args, message] : mistakes) {
+    std::vector<std::string> command{"curve", "--device-root", temp.file("device"), "-o",
+                                     temp.file("curve.csv")};
+    command.insert(command.end(), args.begin(), args.end());
+    const CommandResult r = tunely_test::runTunely(command, temp.path());
+    EXPECT_EQ(r.status, 2) << message << "\n" << r.output;
+    EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(temp.file("curve.csv")));
+  }
+}
+
+}  // namespace
