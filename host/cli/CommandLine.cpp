@@ -7,6 +7,7 @@
 #include "host/cli/CurveCommand.h"
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
+#include "host/cli/SinkCommand.h"
 #include "host/player/DeviceProfile.h"
 
 namespace host {
@@ -88,6 +89,7 @@ int runCommandLine(int argc, char** argv) {
       "SIGHUP.");
 
   CurveCommand curve(app);
+  SinkCommand sink(app);
 
   try {
     app.parse(argc, argv);
@@ -97,6 +99,7 @@ int runCommandLine(int argc, char** argv) {
     return status == 0 ? 0 : 2;
   }
   if (curve.chosen()) return curve.run();
+  if (sink.chosen()) return sink.run();
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;
