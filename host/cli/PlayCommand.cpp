@@ -12,6 +12,7 @@
 #include "foundation/NSLog.h"
 #include "host/demo/DemoSong.h"
 #include "host/install/DeviceRootLayout.h"
+#include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
 #include "host/media/OutputFile.h"

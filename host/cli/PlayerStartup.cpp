@@ -6,6 +6,7 @@
 
 #include "foundation/DeviceRoot.h"
 #include "host/install/DeviceRootLayout.h"
+#include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
@@ -41,7 +42,9 @@ std::string setUpDeviceRoot(const std::string& requested, bool noTweaks, const s
   std::error_code ec;
   root = std::filesystem::absolute(root, ec).lexically_normal().string();
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  InstallSources sources{noTweaks ? "" : TUNELY_LOWTIDE_PATH, TUNELY_RESOURCES_DIR};
+  InstallSources sources;
+  if (!findProgramFiles(sources, error)) return {};
+  if (noTweaks) sources.lowtideLibrary.clear();
   if (!layOutDeviceRoot(root, sources, error)) return {};
   DeviceRootSet(root);
   applyDeviceProfile(*findDeviceProfile(profile));
