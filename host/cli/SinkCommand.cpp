@@ -158,6 +158,7 @@ int runSink(const SinkOptions& options) {
       break;
     }
   }
+  sink.stop();  // before the tap it runs goes
   NSLogFlush();
   if (frontEnd.scriptFailed()) anyFailed = true;
   return status != 0 ? status : anyFailed ? 1 : 0;

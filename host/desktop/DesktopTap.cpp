@@ -10,10 +10,21 @@
 
 namespace host {
 
+namespace {
+
+MTAudioProcessingTapRef tapOfQueueItem(NSObject* item) {
+  return PlayerSession::tapOf(PlayerSession::playerItemOf(item));
+}
+
+}  // namespace
+
 DesktopTap::DesktopTap(PlayerSession& session, const std::string& standIn, int channels,
                        double rate)
-    : queueItem_(session.makeQueueItem(standIn)),
-      tap_(PlayerSession::tapOf(PlayerSession::playerItemOf(queueItem_.get()))),
+    : DesktopTap(session.makeQueueItem(standIn), nullptr, channels, rate) {}
+
+DesktopTap::DesktopTap(Ref<NSObject> owner, MTAudioProcessingTapRef tap, int channels, double rate)
+    : queueItem_(std::move(owner)),
+      tap_(tap ? tap : tapOfQueueItem(queueItem_.get())),
       channels_(channels),
       buffer_(size_t(kMaxFrames) * size_t(channels), 0.0f),
       wantedRate_(rate) {

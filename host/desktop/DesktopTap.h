@@ -26,6 +26,8 @@ class DesktopTap {
   // Main thread. `standIn` is an audio file of `channels` channels the player item is made for;
   // the tap is prepared for `rate` at once (the engine's first preparation may allocate).
   DesktopTap(PlayerSession& session, const std::string& standIn, int channels, double rate);
+  // The same for a tap already made; `owner` keeps it alive.
+  DesktopTap(Ref<NSObject> owner, MTAudioProcessingTapRef tap, int channels, double rate);
   ~DesktopTap();
   DesktopTap(const DesktopTap&) = delete;
   DesktopTap& operator=(const DesktopTap&) = delete;

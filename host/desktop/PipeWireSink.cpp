@@ -78,7 +78,9 @@ struct PipeWireSink::Impl {
 
 PipeWireSink::PipeWireSink() : impl_(std::make_unique<Impl>()) { pw_init(nullptr, nullptr); }
 
-PipeWireSink::~PipeWireSink() {
+PipeWireSink::~PipeWireSink() { stop(); }
+
+void PipeWireSink::stop() {
   Impl& p = *impl_;
   if (p.loop) {
     pw_thread_loop_lock(p.loop);
@@ -90,6 +92,7 @@ PipeWireSink::~PipeWireSink() {
   }
   if (p.context) pw_context_destroy(p.context);
   if (p.loop) pw_thread_loop_destroy(p.loop);
+  p = Impl{};
 }
 
 std::string PipeWireSink::goneReason() {

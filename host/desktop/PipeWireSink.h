@@ -33,6 +33,9 @@ class PipeWireSink {
   // reason when the streams cannot be made.
   bool start(DesktopTap& tap, int channels, const std::string& target, std::string& error);
 
+  // Main thread: the streams and the connection end; the data thread no longer touches the tap.
+  void stop();
+
   // Main thread, any time: the server went away (and why), the rate the sink runs at (0 before
   // it is known) and the frames filtered so far.
   bool serverGone() const { return gone_.load(std::memory_order_acquire); }

@@ -73,7 +73,9 @@ int waitFor(pid_t pid, double seconds) {
 std::string configuration(int rate) {
   std::ostringstream c;
   c << "context.properties = { default.clock.rate = " << rate << " default.clock.allowed-rates = [ " << rate
-    << " ] core.daemon = true core.name = pipewire-0 mem.allow-mlock = false log.level = 1 }\n"
+    // One quantum throughout: a client that asks for another latency does not change it mid-test.
+    << " ] default.clock.quantum = 1024 default.clock.min-quantum = 1024 default.clock.max-quantum = 1024"
+    << " core.daemon = true core.name = pipewire-0 mem.allow-mlock = false log.level = 1 }\n"
     << "context.spa-libs = { audio.convert.* = audioconvert/libspa-audioconvert support.* = support/libspa-support }\n"
     // Without the access module every client waits for permissions that never come.
     << "context.modules = [ { name = libpipewire-module-protocol-native } { name = libpipewire-module-metadata }\n"
