@@ -9,5 +9,6 @@ apt-get install -y -qq --no-install-recommends \
   libebur128-dev libsoxr-dev sox time bc dpkg-dev file \
   libcairo2-dev libpango1.0-dev fonts-dejavu-core \
   xvfb xauth xdotool python3 python3-soundfile python3-numpy \
+  pipewire pipewire-bin wireplumber dbus libpipewire-0.3-dev \
   libgtest-dev libbenchmark-dev >/dev/null
 echo "dependencies installed"

@@ -11,6 +11,7 @@
 
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
+#include "host/cli/SinkCommand.h"
 #include "host/install/ProgramFiles.h"
 #include "host/player/DeviceProfile.h"
 
@@ -112,6 +113,7 @@ int runCommandLine(int argc, char** argv) {
                      "The equalizer's response as a listener hears it, for given settings, a sample "
                      "rate and a channel count: CSV, a PNG plot, or a short table on a terminal "
                      "(tunely curve --help for its options)");
+  SinkCommand sink(app);
 
   try {
     app.parse(argc, argv);
@@ -120,6 +122,7 @@ int runCommandLine(int argc, char** argv) {
     const int status = app.exit(e);
     return status == 0 ? 0 : 2;
   }
+  if (sink.chosen()) return sink.run();
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;

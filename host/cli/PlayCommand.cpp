@@ -1,5 +1,7 @@
 #include "host/cli/PlayCommand.h"
 
+#include "host/cli/PlayerStartup.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -98,69 +100,25 @@ std::string outputOverwritesInput(const std::string& output, const std::vector<Q
   return {};
 }
 
-// Loads the tweaks into the player's process. The player's classes must exist for the hooks to
-// land, as they do in the phone's player binary before Substrate loads anything.
-bool loadTweaks(const std::string& root) {
-  registerPlayerClasses();
-  LoadReport report = loadSubstrateLibraries(root);
-  for (const std::string& error : report.errors)
-    std::fprintf(stderr, "tunely: cannot load the substrate library %s\n", error.c_str());
-  if (report.loaded.empty() && report.errors.empty())
-    std::fprintf(stderr, "tunely: no substrate library in \"%s\"\n",
-                 dynamicLibrariesFolder(root).c_str());
-  for (const std::string& name : report.loaded) std::printf("Loaded %s\n", name.c_str());
-  return report.errors.empty();
-}
-
-// The keys the window gives the player itself: Space plays or pauses as the play button does;
-// the arrows move 5 seconds back or ahead.
-void handlePlayerKey(PlayerSession& session, PlayerKey key) {
-  PlayerTransport& t = session.transport();
-  switch (key) {
-    case PlayerKey::PlayPause:
-      msgSend<void>(session.controlsView(), sel_registerName("_playPauseButton:"), nullptr);
-      break;
-    case PlayerKey::SeekBack: t.seekTo = std::max(0.0, t.position - 5); break;
-    case PlayerKey::SeekForward: t.seekTo = std::min(t.duration, t.position + 5); break;
-  }
-}
-
 // The window, when this session shows one: live playback opens it where there is a display,
 // offline rendering only when asked. Without a display the player says so once and goes on.
 std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session) {
   const bool wanted = options.window == PlayOptions::Window::Open ||
                       (options.window == PlayOptions::Window::Default && !offline);
   if (!wanted) return nullptr;
-  std::string error;
-  auto* screen = static_cast<UIWindow*>(session.window());
-  std::unique_ptr<PlayerWindow> window = PlayerWindow::open(screen, options.scale, "Tunely", error);
-  if (!window) {
-    std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
-    return nullptr;
-  }
-  window->onPlayerKey = [&session](PlayerKey key) { handlePlayerKey(session, key); };
-  return window;
+  return openPlayerWindow(session, options.scale, "Tunely");
 }
 
 }  // namespace
 
 int runPlay(const PlayOptions& options) {
-  std::string root = options.deviceRoot.empty() ? defaultDeviceRoot() : options.deviceRoot;
-  if (root.empty()) return fail("no device root: set HOME or XDG_DATA_HOME, or use --device-root");
-  std::error_code ec;
-  root = fs::absolute(root, ec).lexically_normal().string();
-  while (root.size() > 1 && root.back() == '/') root.pop_back();
-
   // From here on SIGINT, SIGTERM and SIGHUP stop the session cleanly; one that comes before
   // anything plays stops it before the first block.
   StopRequest stopRequest;
   std::string error;
-  InstallSources sources;
-  if (!findProgramFiles(sources, error)) return fail(error);
-  if (options.noTweaks) sources.lowtideLibrary.clear();
-  if (!layOutDeviceRoot(root, sources, error)) return fail(error);
-  DeviceRootSet(root);
-  applyDeviceProfile(*findDeviceProfile(options.deviceProfile));
+  const std::string root =
+      setUpDeviceRoot(options.deviceRoot, options.noTweaks, options.deviceProfile, error);
+  if (root.empty()) return fail(error);
 
   std::vector<std::string> paths = options.files;
   if (paths.empty()) {

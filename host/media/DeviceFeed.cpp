@@ -65,7 +65,12 @@ void DeviceFeed::fill(float* out, int64_t frames) noexcept {
     return;
   }
   while (frames > 0) {
-    if (!current_) current_ = next_.exchange(nullptr, std::memory_order_acquire);
+    if (!current_) {
+      current_ = next_.exchange(nullptr, std::memory_order_acquire);
+      // The tap is prepared for the track's rate only now that it starts to be heard: the track
+      // before it played to its end through its own design.
+      if (current_) current_->prepare();
+    }
     bool ended = false;
     const int64_t n = current_ ? current_->play(out, std::min(frames, blockFrames_), &ended) : 0;
     if (ended) current_ = nullptr;  // the main thread may now finish it

@@ -28,7 +28,7 @@ class DeviceFeed {
   void fill(float* out, int64_t frames) noexcept;
 
   // Main thread: hands over the track to play once the current one has ended (or at once when
-  // nothing plays). False while an earlier hand-over has not been taken yet. The track must stay
+  // nothing plays); the audio thread prepares it as it takes it, if it is not prepared yet. False while an earlier hand-over has not been taken yet. The track must stay
   // alive until it is finished() or let go.
   bool handOver(TrackPlayback* track);
   void setPaused(bool paused);

@@ -16,13 +16,13 @@ class SessionFrontEnd;
 // message naming the first file that differs.
 std::string findFormatMismatch(const std::vector<QueuedFile>& files);
 
-// Main thread. Tracks follow each other with no gap. Three threads share the work: a decoding
+// Main thread: a playback session (PlaybackSession) from the queue of files to the file
+// (FileOutput). Tracks follow each other with no gap. Three threads share the work: a decoding
 // thread reads the files ahead, the main thread takes its turn (the front end's: the main run
 // loop fires every timer due at or before the clock, then the script's steps due run, then the
-// window's input) and then runs the block through the tap, and a writing thread
-// measures and writes what came out. The turn and the block strictly alternate, so every change a
-// timer makes lands on the same block boundary on every run. A track that cannot be decoded is
-// reported and skipped; one damaged in the middle ends there, reported.
+// window's input) and then runs the block through the tap, and a writing thread measures and
+// writes what came out. A track that cannot be decoded is reported and skipped; one damaged in
+// the middle ends there, reported.
 //
 // The listener's requests (the session's transport) take effect at the boundary of the turn that
 // made them: a skip, then a seek, then a pause, which writes blocks of silence (not through the

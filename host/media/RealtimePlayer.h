@@ -1,12 +1,8 @@
-// Plays the queue on the sound device in real time. The main thread runs the run loop by the wall
-// clock (the controls' timers fire there), loads each next track as the current one's decoding
-// reaches its end, hands it to the device and finishes tracks the device has played out. A
-// decoding thread keeps about a second of each track decoded ahead.
-//
-// The listener's requests (the session's transport) are taken at each look: a pause makes the
-// device play silence, the tracks left as they are; a seek or a skip holds the audio thread still
-// (DeviceSink::hold) while the tracks change. The taps stay prepared throughout; a track change
-// goes through the queue, with a new queue item and its own tap.
+// Plays the queue on the sound device in real time: a playback session (PlaybackSession) from the
+// queue of files to the device (DeviceOutput). The main thread runs the run loop by the wall
+// clock (the controls' timers fire there). A pause makes the device play silence, the tracks
+// left as they are; the taps stay prepared throughout; a track change goes through the queue,
+// with a new queue item and its own tap.
 #pragma once
 
 #include <string>

@@ -12,12 +12,12 @@ Outcome<std::unique_ptr<TrackStream>> openTrackStream(const std::string& path,
 
 std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::string& path,
                                          std::unique_ptr<TrackStream> stream,
-                                         const TrackSettings& settings) {
+                                         const TrackSettings& settings, bool prepareNow) {
   Ref<NSObject> item = session.makeQueueItem(path);
   MTAudioProcessingTapRef tap = PlayerSession::tapOf(PlayerSession::playerItemOf(item));
   auto track = std::make_unique<TrackPlayback>(path, std::move(stream), std::move(item), tap,
                                                settings.layout, settings.blockFrames);
-  track->prepare();
+  if (prepareNow) track->prepare();
   return track;
 }
 

@@ -30,10 +30,11 @@ Outcome<std::unique_ptr<TrackStream>> openTrackStream(const std::string& path,
                                                       const TrackSettings& settings,
                                                       bool measureOutput);
 
-// Main thread. The prepared track playing `stream`.
+// Main thread. The track playing `stream`, prepared unless `prepareNow` is false (whoever starts
+// to play it then prepares it, see TrackPlayback::prepare).
 std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::string& path,
                                          std::unique_ptr<TrackStream> stream,
-                                         const TrackSettings& settings);
+                                         const TrackSettings& settings, bool prepareNow = true);
 
 // Main thread. Both steps at once.
 Outcome<std::unique_ptr<TrackPlayback>> loadTrack(PlayerSession& session, const std::string& path,

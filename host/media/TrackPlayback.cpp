@@ -31,18 +31,20 @@ TrackPlayback::TrackPlayback(std::string path, std::unique_ptr<TrackStream> stre
   list_ = reinterpret_cast<AudioBufferList*>(listBytes_.get());
   list_->mNumberBuffers = UInt32(buffers);
   joined_.assign(size_t(maxBlockFrames_) * ch, 0.0f);
+  // The source is set here, on the main thread, so that prepare() may run on the audio thread.
+  if (tap_)
+    MTAudioProcessingTapSetSource(
+        tap_, [this](CMItemCount frames, AudioBufferList* buffers,
+                     MTAudioProcessingTapFlags* flagsOut, CMItemCount* framesOut) {
+          if (flagsOut) *flagsOut = 0;
+          return fillFromSource(frames, buffers, framesOut);
+        });
 }
 
 TrackPlayback::~TrackPlayback() { finish(); }
 
-void TrackPlayback::prepare() {
+void TrackPlayback::prepare() noexcept {
   if (!tap_ || prepared_) return;
-  MTAudioProcessingTapSetSource(
-      tap_, [this](CMItemCount frames, AudioBufferList* buffers,
-                   MTAudioProcessingTapFlags* flagsOut, CMItemCount* framesOut) {
-        if (flagsOut) *flagsOut = 0;
-        return fillFromSource(frames, buffers, framesOut);
-      });
   MTAudioProcessingTapPrepare(tap_, CMItemCount(maxBlockFrames_),
                               floatStreamDescription(sampleRate(), channels(), layout_));
   prepared_ = true;
@@ -276,8 +278,8 @@ int64_t TrackPlayback::frameAt(double seconds) const noexcept {
 void TrackPlayback::finish() {
   if (finished_) return;
   finished_ = true;
-  if (tap_ && prepared_) {
-    MTAudioProcessingTapUnprepare(tap_);
+  if (tap_) {
+    if (prepared_) MTAudioProcessingTapUnprepare(tap_);
     // Nothing may read this track's frames once it is gone.
     MTAudioProcessingTapSetSource(tap_, [](CMItemCount, AudioBufferList*,
                                            MTAudioProcessingTapFlags*, CMItemCount* framesOut) {

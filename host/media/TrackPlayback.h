@@ -31,11 +31,16 @@ class TrackPlayback {
   TrackPlayback(const TrackPlayback&) = delete;
   TrackPlayback& operator=(const TrackPlayback&) = delete;
 
-  // Main thread, before the first render().
-  void prepare();
+  // Before the first render(), on the main thread or on the audio thread as the track starts to
+  // be heard (so the tap is prepared for this track's rate only once the one before has played
+  // out): prepares the tap for the stream. Allocates nothing once the engine has been prepared
+  // for a first stream; does nothing the second time.
+  void prepare() noexcept;
+  bool prepared() const noexcept { return prepared_; }
   // Main thread, before the first play(): what play() delivers is resampled to `rate` after the
   // tap. False with the reason when libsoxr cannot.
   bool playAtRate(double rate, std::string& error);
+  double playRate() const { return playRate_; }  // what playAtRate() was given; 0 before
 
   // Audio thread. Asks the tap for min(frames, max block, frames ready) frames and writes them,
   // channels interleaved, to `out`. Returns the frames written: fewer than asked only at the end

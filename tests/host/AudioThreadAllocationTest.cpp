@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CommandHarness.h"
+#include "host/desktop/DesktopTap.h"
 #include "host/media/DeviceFeed.h"
 #include "host/media/LoudnessMeter.h"
 #include "host/media/TrackLoader.h"
@@ -215,3 +216,26 @@ TEST_F(AudioThreadAllocationTest, TheDeviceCallbackAllocatesNothingPlayingPaused
 }
 
 }  // namespace
+
+// The sink's data thread: cycles of any length, longer than the tap's block too, and a new
+// graph rate prepared between two cycles.
+TEST_F(AudioThreadAllocationTest, TheDesktopTapAllocatesNothingOnAnyCycleOrANewRate) {
+  MTAudioProcessingTapCallbacks callbacks{};
+  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+  callbacks.process = halve;
+  MTAudioProcessingTapRef tap = nullptr;
+  ASSERT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
+  host::DesktopTap desktop(make<TapOwner>(tap), tap, 2, 48000);
+  const int64_t longest = host::DesktopTap::kMaxFrames * 2 + 5;
+  std::vector<float> in(size_t(longest) * 2, 0.5f), out(in.size());
+  allocations = 0;
+  for (int64_t frames : {int64_t(1), int64_t(256), int64_t(1024), host::DesktopTap::kMaxFrames, longest}) {
+    if (frames == 1024) desktop.rateChanged(44100);
+    counting = true;
+    desktop.process(in.data(), out.data(), frames);
+    counting = false;
+    EXPECT_EQ(out[size_t(frames) * 2 - 1], 0.25f) << frames;  // the tap halved every sample
+  }
+  EXPECT_EQ(desktop.preparedRate(), 44100);
+  EXPECT_EQ(allocations.load(), 0);
+}

@@ -1,0 +1,167 @@
+#include "host/cli/SinkCommand.h"
+
+#include <sndfile.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
+#include "host/cli/PlayerStartup.h"
+#include "host/desktop/DesktopTap.h"
+#include "host/desktop/PipeWireSink.h"
+#include "host/media/StopRequest.h"
+#include "host/player/DeviceProfile.h"
+#include "host/player/PlayerSession.h"
+#include "host/player/SessionFrontEnd.h"
+#include "host/script/ScriptRunner.h"
+#include "host/window/PlayerWindow.h"
+#include "uikit/UIWindow.h"
+
+namespace host {
+namespace {
+
+constexpr double kRateBeforeTheGraphSays = 48000;
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "tunely: %s\n", message.c_str());
+  return 1;
+}
+
+// The player item is made for a file, as every queue item is: an empty file of the sink's
+// channel count stands for the desktop's stream.
+bool writeStandIn(const std::string& path, int channels, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  SF_INFO info{};
+  info.samplerate = int(kRateBeforeTheGraphSays);
+  info.channels = channels;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) {
+    error = sf_strerror(nullptr);
+    return false;
+  }
+  sf_close(file);
+  return true;
+}
+
+}  // namespace
+
+SinkCommand::SinkCommand(CLI::App& app) {
+  SinkOptions& o = options_;
+  command_ = app.add_subcommand(
+      "sink",
+      "A PipeWire sink, \"Tunely Equalizer\", that puts everything played into it through the "
+      "equalizer and on to another sink");
+  command_->add_option("--target", o.target,
+                       "node.name of the sink the filtered sound goes to (default: where PipeWire "
+                       "sends a playback stream)")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            if (text.empty()) return std::string("must not be empty");
+            if (text == "tunely") return std::string("the sink cannot play into itself");
+            return std::string();
+          },
+          ""));
+  command_->add_option("--channels", o.channels, "Channels of the sink (FL FR for two)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 8));
+  command_->add_option("--device-root", o.deviceRoot,
+                       "Folder standing for the device's file system (as for play)");
+  std::vector<std::string> profileNames;
+  for (const DeviceProfile& p : deviceProfiles()) profileNames.push_back(p.name);
+  command_->add_option("--device-profile", o.deviceProfile, "Device to present to the tweak")
+      ->capture_default_str()
+      ->check(CLI::IsMember(profileNames));
+  command_->add_flag("--no-window", o.noWindow, "Run without a window");
+  command_->add_option("--scale", o.scale, "Pixels per point of the window and of screenshots")
+      ->check(CLI::Range(1, 4));
+  command_->add_option("--script", o.script,
+                       "Work the screen from a script (times on the wall clock since start)")
+      ->check(CLI::ExistingFile);
+  command_->footer(
+      "Exit status: 0 when the window closes, 1 when something failed (also when the PipeWire "
+      "server goes away), 2 for a mistake on the command line, 69 when no PipeWire server is "
+      "running, 130 with Ctrl-C, 143 with SIGTERM, 129 with SIGHUP.");
+}
+
+bool SinkCommand::chosen() const { return command_->parsed(); }
+int SinkCommand::run() const { return runSink(options_); }
+
+int runSink(const SinkOptions& options) {
+  StopRequest stopRequest;
+  std::string error;
+  const std::string root =
+      setUpDeviceRoot(options.deviceRoot, false, options.deviceProfile, error);
+  if (root.empty()) return fail(error);
+  std::optional<SessionScript> script;
+  if (!options.script.empty()) {
+    script = readSessionScript(options.script, error);
+    if (!script) return fail(error);
+  }
+
+  PipeWireSink sink;
+  if (!sink.connect(error)) {
+    std::fprintf(stderr, "tunely: no PipeWire server is running (%s)\n", error.c_str());
+    return kExitNoPipeWire;
+  }
+  if (std::optional<std::string> holder = sink.runningSink())
+    return fail("a Tunely sink is running on this PipeWire server already (" + *holder + ")");
+
+  const std::string standIn = root + "/var/mobile/Media/Desktop audio.wav";
+  if (!writeStandIn(standIn, options.channels, error))
+    return fail("cannot write \"" + standIn + "\": " + error);
+  bool anyFailed = !loadTweaks(root);
+  PlayerSession session;
+  session.setUpControls();
+  SessionFrontEnd frontEnd(session);
+  if (!options.noWindow) frontEnd.attachWindow(openPlayerWindow(session, options.scale, "Tunely"));
+  const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
+  ScreenActions actions(static_cast<UIWindow*>(session.window()));
+  actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
+
+  DesktopTap tap(session, standIn, options.channels, kRateBeforeTheGraphSays);
+  if (!sink.start(tap, options.channels, options.target, error))
+    return fail("cannot create the sink: " + error);
+  const std::string destination = options.target.empty() ? "the default output" : options.target;
+  frontEnd.trackStarted(0, 1, standIn, "Desktop audio", "to " + destination, 0);
+  std::cout << "Filtering \"Tunely Equalizer\" into " << destination << std::endl;
+
+  NSRunLoop* runLoop = NSRunLoop::mainRunLoop();
+  const double start = runLoop->currentTime();
+  double shownRate = 0;
+  int status = 0;
+  for (;;) {
+    if (StopRequest::requested()) {
+      std::cout << "Stopped by " << StopRequest::signalName() << "." << std::endl;
+      status = StopRequest::exitStatus();
+      break;
+    }
+    if (sink.serverGone()) {
+      std::fprintf(stderr, "tunely: the PipeWire server went away (%s)\n", sink.goneReason().c_str());
+      status = 1;
+      break;
+    }
+    if (const double rate = sink.rate(); rate != shownRate) {
+      shownRate = rate;
+      std::cout << "The graph runs at " << rate << " Hz" << std::endl;
+    }
+    const double now = runLoop->currentTime() - start;
+    frontEnd.playedTo(now);
+    if (!frontEnd.wait(0.02, now)) {
+      std::cout << "Stopped." << std::endl;
+      break;
+    }
+  }
+  sink.stop();  // before the tap it runs goes
+  NSLogFlush();
+  if (frontEnd.scriptFailed()) anyFailed = true;
+  return status != 0 ? status : anyFailed ? 1 : 0;
+}
+
+}  // namespace host

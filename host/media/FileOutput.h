@@ -1,0 +1,53 @@
+// A WAV file as a session's output, written as fast as the machine allows on media time. The
+// main thread takes its turn at every block boundary and then runs the block through the tap;
+// a writing thread (OutputWriter) measures and writes what came out, so the turn and the block
+// strictly alternate and every change a timer makes lands on the same boundary on every run. A
+// pause writes blocks of silence (not through the tap) while the clock and the turns go on.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/media/Doorbell.h"
+#include "host/media/MediaClock.h"
+#include "host/media/OutputWriter.h"
+#include "host/media/PlaybackOutput.h"
+#include "host/media/ProgressBar.h"
+
+namespace host {
+
+class WavFileSink;
+
+class FileOutput final : public PlaybackOutput {
+ public:
+  // The file's format is `channels` at `sampleRate`; `totalSeconds` is what the progress bar
+  // counts towards.
+  FileOutput(WavFileSink& sink, int channels, double sampleRate, const TrackSettings& settings,
+             MediaClock& clock, double totalSeconds, bool showProgress);
+
+  size_t tracksInHand() const override { return 1; }
+  std::optional<std::chrono::milliseconds> decoderLooksEvery() const override { return {}; }
+  bool measuresInStream() const override { return false; }
+  bool seeksBuffered() const override { return false; }
+  void streamOpened(TrackStream& stream, DecodeThread& decoder, bool nothingInHand) override;
+  Take take(TrackPlayback& track, size_t index, size_t count, bool nothingInHand,
+            std::string& why) override;
+  Turn turn(SessionFrontEnd& frontEnd, TrackPlayback* front) override;
+  bool play(TrackPlayback* front, bool paused, SessionFrontEnd& frontEnd) override;
+  void beforeReport() override { progress_.done(); }
+  void retire(std::unique_ptr<TrackPlayback> track, PlayOutcome& outcome) override;
+  void stop(bool) override {}
+  void finish(PlayOutcome& outcome) override;
+
+ private:
+  TrackSettings settings_;
+  MediaClock& clock_;
+  ProgressBar progress_;
+  Doorbell doorbell_;  // the main thread sleeps on it for decoded blocks or room to write
+  OutputWriter writer_;
+  std::string label_;  // the track's place in the queue, for the progress bar
+  std::vector<std::unique_ptr<TrackPlayback>> played_;  // measured to the end once all is written
+};
+
+}  // namespace host
