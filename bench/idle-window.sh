@@ -44,3 +44,7 @@ need bc
 measure "paused player in a window" "0.5 tap play"
 measure "playing player in a window" "# no steps"
 measure "equalizer panel open over the playing player" "1.0 tap eq-button"
+measure "load dialog over the open panel" '0.6 tap eq-button
+1.0 tap "Options"
+1.4 tap "Load"'
+
