@@ -27,7 +27,7 @@ struct Look {
   CGFloat levelWidth, crosstalkWidth;
 };
 
-constexpr Look kStripLook{24, 6, 8, 12, 8, 1.5, 1};
+constexpr Look kStripLook{30, 8, 8, 16, 11, 1.5, 1};
 constexpr Look kChartLook{60, 64, 20, 30, 12, 2.5, 1.5};
 
 // Where a frequency and a level go in the plotting area.
@@ -90,6 +90,8 @@ void drawGrid(CGContext& c, const Axes& a, const Look& look, PlotSize size) {
     const CGFloat y = a.y(db);
     c.setStrokeColor(db == 0 ? kZeroLine : kGrid);
     c.strokeLine(CGPointMake(r.origin.x, y), CGPointMake(r.origin.x + r.size.width, y));
+    // A strip too short for three labels names only its 0 dB line.
+    if (size == PlotSize::Strip && db != 0 && r.size.height < 2 * (look.font + 2)) continue;
     const std::string label = size == PlotSize::Chart ? levelText(db) + " dB" : levelText(db);
     drawLabel(c, label, CGRectMake(r.origin.x - look.left, y - look.font * 0.7, look.left - 4, look.font + 4), look.font,
               CGTextAlignment::Right);
@@ -108,11 +110,14 @@ void strokeCurve(CGContext& c, const Axes& a, const std::vector<CurvePoint>& poi
   c.strokePath();
 }
 
-void fillToZero(CGContext& c, const Axes& a, const std::vector<CurvePoint>& points) {
+// The strip fills only what is boosted: a cut is the line alone, so a steep stop band reads as a
+// curve leaving the scale rather than a block down to the edge.
+void fillToZero(CGContext& c, const Axes& a, const std::vector<CurvePoint>& points, bool boostsOnly) {
   const CGFloat zero = a.y(0);
   c.beginPath();
   c.moveToPoint(a.x(points.front().frequency), zero);
-  for (const CurvePoint& p : points) c.addLineToPoint(a.x(p.frequency), a.y(p.levelDb));
+  for (const CurvePoint& p : points)
+    c.addLineToPoint(a.x(p.frequency), a.y(boostsOnly ? std::max(p.levelDb, 0.0) : p.levelDb));
   c.addLineToPoint(a.x(points.back().frequency), zero);
   c.closePath();
   c.setFillColor(kLevelFill);
@@ -151,8 +156,10 @@ PlotLevels plotLevels(const ResponseCurve& curve, PlotSize size) {
     if (std::isfinite(p.levelDb)) highest = std::max(highest, p.levelDb), lowest = std::min(lowest, p.levelDb);
     if (std::isfinite(p.crosstalkDb)) lowest = std::min(lowest, p.crosstalkDb);
   }
+  // The strip keeps one scale whatever the settings, so two settings compare by eye; it covers
+  // the filter's gain range and the bass stage's usual boost.
+  if (size == PlotSize::Strip) return {-24, 24};
   const double top = std::max(12.0, 12 * std::ceil(highest / 12 - 1e-9));
-  if (size == PlotSize::Strip) return {-top, top};
   return {std::clamp(12 * std::floor(lowest / 12 + 1e-9), -72.0, -12.0), top};
 }
 
@@ -189,7 +196,7 @@ void drawResponsePlot(CGContext& c, CGRect rect, const ResponseCurve& curve, Plo
     c.strokeLine(CGPointMake(axes.x(marked), area.origin.y), CGPointMake(axes.x(marked), area.origin.y + area.size.height));
   }
   if (!curve.points.empty()) {
-    fillToZero(c, axes, curve.points);
+    fillToZero(c, axes, curve.points, size == PlotSize::Strip);
     if (curve.hasCrosstalk()) {
       c.setStrokeColor(kCrosstalk);
       c.setLineWidth(look.crosstalkWidth);

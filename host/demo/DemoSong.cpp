@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 
 #include "host/media/WavFileSink.h"
 
@@ -99,6 +100,42 @@ DecodedAudio synthesizeDemoSong() {
   return song;
 }
 
+namespace {
+
+// Appends a LIST/INFO chunk with the song's title and artist to a closed RIFF WAV file and grows
+// the RIFF size to take it in, so players that read tags show them.
+bool appendInfoTags(const std::string& path, const std::string& title, const std::string& artist, std::string& error) {
+  auto le32 = [](uint32_t v) {
+    return std::string{char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff), char(v >> 24)};
+  };
+  auto entry = [&](const char* id, const std::string& text) {
+    std::string body = text + '\0';
+    if (body.size() % 2) body += '\0';  // chunks are word aligned
+    return std::string(id, 4) + le32(uint32_t(text.size() + 1)) + body;
+  };
+  const std::string info = "INFO" + entry("INAM", title) + entry("IART", artist);
+  const std::string chunk = "LIST" + le32(uint32_t(info.size())) + info;
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  char head[8] = {};
+  if (!file.read(head, 8) || std::string(head, 4) != "RIFF") {
+    error = "not a RIFF file";
+    return false;
+  }
+  const uint32_t size = uint32_t(uint8_t(head[4])) | uint32_t(uint8_t(head[5])) << 8 |
+                        uint32_t(uint8_t(head[6])) << 16 | uint32_t(uint8_t(head[7])) << 24;
+  file.seekp(0, std::ios::end);
+  file.write(chunk.data(), std::streamsize(chunk.size()));
+  file.seekp(4);
+  file << le32(uint32_t(size + chunk.size()));
+  if (!file.flush()) {
+    error = "cannot write the song's tags";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool writeDemoSong(const std::string& path, std::string& error) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) return true;
@@ -110,7 +147,9 @@ bool writeDemoSong(const std::string& path, std::string& error) {
     WavFileSink sink;
     if (!sink.open(partial, song.sampleRate, song.channels, error)) return false;
     if (!sink.write(song.samples.data(), song.frames, error)) return false;
+    if (!sink.close(error)) return false;
   }
+  if (!appendInfoTags(partial, kDemoSongTitle, kDemoSongArtist, error)) return false;
   std::filesystem::rename(partial, path, ec);
   if (ec) {
     error = ec.message();

@@ -14,7 +14,10 @@ constexpr int kDemoChannels = 2;
 
 DecodedAudio synthesizeDemoSong();
 
-// Writes the demo song as a 32-bit float WAV file unless the file is already there.
+constexpr const char* kDemoSongTitle = "Tunely Demo";
+constexpr const char* kDemoSongArtist = "The Lowtide Quartet";
+// Writes the demo song as a 32-bit float WAV file, tagged with its title and artist, unless the
+// file is already there.
 bool writeDemoSong(const std::string& path, std::string& error);
 
 }  // namespace host

@@ -10,7 +10,7 @@ MPPlaybackControlsView* controls(id self) { return static_cast<MPPlaybackControl
 SEL sel(const char* name) { return sel_registerName(name); }
 
 UIColor* secondaryText() {
-  static UIColor* grey = UIColor::colorWithRed(0.56, 0.56, 0.58, 1).detach();
+  static UIColor* grey = UIColor::colorWithRed(0.43, 0.43, 0.45, 1).detach();  // 5:1 on white
   return grey;
 }
 
@@ -82,7 +82,7 @@ Ref<UILabel> MPPlaybackControlsView::addLabel(CGRect frame, double size, bool bo
   return label;
 }
 
-// The Now Playing screen, laid out for the view's height: status bar, the queue position,
+// The Now Playing screen, laid out for the view's height below the window's status bar: the queue position,
 // artwork, the position slider with elapsed and remaining time, title and artist, the transport
 // buttons, and along the bottom the shuffle button, leaving room at x 186 to 270 for the
 // buttons a loaded library may add there.
@@ -94,9 +94,6 @@ void MPPlaybackControlsView::initializeControls(id self, SEL) {
   // Taller screens give the artwork more room.
   const double art = std::clamp(h - 348, 132.0, 240.0);
 
-  Ref<StatusBarView> status = ::make<StatusBarView>();
-  status->setFrame(CGRectMake(0, 0, w, 20));
-  view->addSubview(status);
   view->queueLabel_ = view->addLabel(CGRectMake(20, 26, w - 40, 18), 13, false, secondaryText(), NSTextAlignment::Center, "queue");
 
   view->artwork_ = ::make<ArtworkView>();
@@ -124,7 +121,8 @@ void MPPlaybackControlsView::initializeControls(id self, SEL) {
   auto* shuffle = static_cast<MPButton*>(msgSend<id, uint64_t>(self, sel("newButtonForPart:"), kShufflePart));
   shuffle->setTag(kShuffleButtonTag);
   shuffle->setTitleForState("Shuffle", UIControlStateNormal);
-  shuffle->setFrame(CGRectMake(16, h - 35, 70, 30));
+  // The same height as the equalizer text button the system adds, so the titles share a line.
+  shuffle->setFrame(CGRectMake(16, h - 35, 80, 40));
   shuffle->setAccessibilityIdentifier("shuffle");
   view->addSubview(shuffle);
   view->shuffleButton_ = shuffle;

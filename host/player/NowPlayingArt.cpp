@@ -1,5 +1,6 @@
 #include "host/player/NowPlayingArt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -10,8 +11,14 @@ namespace host {
 OBJC_CLASS(StatusBarView, UIView)
 OBJC_CLASS(ArtworkView, UIView)
 
+// Light content over a dark screen, dark over a light one, as the screen under it now is.
+CGColor StatusBarView::inkOver(const CGColor& behind) {
+  const double luminance = CGColorRelativeLuminance(behind);
+  return luminance < 0.18 ? CGColor{1, 1, 1, 1} : CGColor{0, 0, 0, 1};
+}
+
 void StatusBarView::drawRect(CGContext& ctx, CGRect r) {
-  const CGColor ink{0, 0, 0, 1};
+  const CGColor ink = inkOver(ctx.averageColorBehind(r));
   ctx.setFillColor(ink);
   const CGFontSpec small{12, false}, bold{12, true};
   ctx.drawText("Tunely", CGRectMake(r.origin.x + 6, r.origin.y + 3, 120, 16), small, CGTextAlignment::Left,
@@ -32,13 +39,37 @@ void ArtworkView::setTitle(const std::string& title) {
   setNeedsDisplay();
 }
 
-void ArtworkView::drawRect(CGContext& ctx, CGRect r) {
-  // The same title always gets the same colour: a hash of its bytes picks the hue.
+namespace {
+
+// A colour of the given hue (in turns) at one lightness and chroma in the OKLab space, where equal
+// steps of hue look equally far apart and every hue looks equally light.
+CGColor perceptualHue(double turns) {
+  const double lightness = 0.66, chroma = 0.13, angle = 2 * M_PI * turns;
+  const double a = chroma * std::cos(angle), b = chroma * std::sin(angle);
+  const double l = std::pow(lightness + 0.3963377774 * a + 0.2158037573 * b, 3);
+  const double m = std::pow(lightness - 0.1055613458 * a - 0.0638541728 * b, 3);
+  const double s = std::pow(lightness - 0.0894841775 * a - 1.2914855480 * b, 3);
+  auto encode = [](double linear) {
+    linear = std::clamp(linear, 0.0, 1.0);
+    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+  };
+  return CGColor{encode(4.0767416621 * l - 3.3077115913 * m + 0.2309699292 * s),
+                 encode(-1.2684380046 * l + 2.6097574011 * m - 0.3413193965 * s),
+                 encode(-0.0041960863 * l - 0.7034186147 * m + 1.7076147010 * s), 1};
+}
+
+}  // namespace
+
+// The same title always gets the same colour: a hash of its bytes picks one of 24 hues 15
+// degrees apart, so different titles mostly differ at a glance.
+CGColor ArtworkView::colourForTitle(const std::string& title) {
   uint32_t hash = 2166136261u;
-  for (unsigned char c : title_) hash = (hash ^ c) * 16777619u;
-  const double hue = double(hash % 360) / 360.0;
-  auto channel = [hue](double offset) { return 0.55 + 0.35 * std::cos(2 * M_PI * (hue + offset)); };
-  const CGColor base{channel(0), channel(1.0 / 3), channel(2.0 / 3), 1};
+  for (unsigned char c : title) hash = (hash ^ c) * 16777619u;
+  return perceptualHue(double(hash % 24) / 24);
+}
+
+void ArtworkView::drawRect(CGContext& ctx, CGRect r) {
+  const CGColor base = colourForTitle(title_);
   ctx.setFillColor(base);
   ctx.fillRoundedRect(r, 4);
   ctx.setFillColor(CGColor{1, 1, 1, 0.18});

@@ -8,10 +8,12 @@
 
 namespace host {
 
-// Carrier name, clock and battery on the 20-point strip at the top.
+// Carrier name, clock and battery on the 20-point strip at the top, in black or white,
+// whichever stands out from the screen drawn under it.
 class StatusBarView : public UIView {
  public:
   static Class runtimeClass();  // "StatusBarView"
+  static CGColor inkOver(const CGColor& behind);
   void drawRect(CGContext& context, CGRect rect) override;
 };
 
@@ -20,6 +22,7 @@ class ArtworkView : public UIView {
  public:
   static Class runtimeClass();  // "ArtworkView"
   void setTitle(const std::string& title);
+  static CGColor colourForTitle(const std::string& title);
   void drawRect(CGContext& context, CGRect rect) override;
 
  private:

@@ -3,6 +3,7 @@
 #include "avfoundation/AVPlayerItem.h"
 #include "host/player/MPAVItem.h"
 #include "host/player/MPPlaybackControlsView.h"
+#include "host/player/NowPlayingArt.h"
 #include "host/player/PlayerClasses.h"
 #include "objc/runtime.h"
 #include "uikit/UIScreen.h"
@@ -20,6 +21,10 @@ PlayerSession::PlayerSession() {
   Ref<MPPlaybackControlsView> controls = MPPlaybackControlsView::make(screen);
   controls->setTransport(&transport_);
   window->addSubview(controls.get());
+  // The status bar lies over every screen, the panel and its dialogs included.
+  Ref<StatusBarView> status = make<StatusBarView>();
+  status->setFrame(CGRectMake(0, 0, screen.size.width, kStatusBarHeight));
+  window->setStatusBarView(status.get());
   window->makeKeyAndVisible();
   window_ = window;
   controlsView_ = controls;
@@ -30,12 +35,31 @@ void PlayerSession::showTrack() {
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showTrack();
 }
 
-// Four times a second is smooth enough for the thumb and keeps an idle screen still.
+// Four times a second is smooth enough for the thumb and keeps an idle screen still. While a
+// screen the player did not make (the equalizer panel, its dialogs) lies over the whole Now
+// Playing screen, the thumb and the times would change only under its frosted backdrop, where
+// they cannot be read; they wait, and catch up as soon as the screen shows again, so the
+// covered screen costs no drawing.
 void PlayerSession::showPosition() {
   const long step = long(transport_.position * 4);
-  if (step == shownSecond_) return;
+  if (step == shownSecond_ || controlsCovered()) return;
   shownSecond_ = step;
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
+}
+
+bool PlayerSession::controlsCovered() const {
+  auto* window = static_cast<UIView*>(window_.get());
+  auto* controls = static_cast<UIView*>(controlsView_.get());
+  CGRect content = controls->frame();
+  content.origin.y += kStatusBarHeight;  // the status bar is the window's, not the screen's
+  content.size.height -= kStatusBarHeight;
+  bool later = false;
+  for (const Ref<UIView>& view : window->allSubviews()) {
+    if (view.get() == controls) later = true;
+    else if (later && !view->isHidden() && view->alpha() > 0 && CGRectIntersection(view->frame(), content) == content)
+      return true;
+  }
+  return false;
 }
 
 PlayerSession::~PlayerSession() = default;

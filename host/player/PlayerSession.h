@@ -45,6 +45,8 @@ class PlayerSession {
   Ref<NSObject> controlsView_;
   PlayerTransport transport_;
   long shownSecond_ = -1;  // the quarter second shown
+  static constexpr double kStatusBarHeight = 20;
+  bool controlsCovered() const;  // by a view over the whole screen below the status bar
 };
 
 }  // namespace host

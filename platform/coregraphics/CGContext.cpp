@@ -252,6 +252,37 @@ void CGContext::blurBehind(CGRect rect, CGFloat radius) {
   cairo_surface_destroy(blurred);
 }
 
+CGColor CGContext::averageColorBehind(CGRect rect) const {
+  cairo_t* cr = backend_->cr;
+  cairo_surface_t* base = backend_->surface;
+  double x0 = rect.origin.x, y0 = rect.origin.y;
+  double x1 = x0 + rect.size.width, y1 = y0 + rect.size.height;
+  cairo_user_to_device(cr, &x0, &y0);
+  cairo_user_to_device(cr, &x1, &y1);
+  const int width = cairo_image_surface_get_width(base);
+  const int height = cairo_image_surface_get_height(base);
+  const int left = std::clamp(int(std::floor(std::min(x0, x1))), 0, width);
+  const int top = std::clamp(int(std::floor(std::min(y0, y1))), 0, height);
+  const int right = std::clamp(int(std::ceil(std::max(x0, x1))), 0, width);
+  const int bottom = std::clamp(int(std::ceil(std::max(y0, y1))), 0, height);
+  if (right <= left || bottom <= top) return CGColor{0, 0, 0, 1};
+  cairo_surface_flush(base);
+  const unsigned char* data = cairo_image_surface_get_data(base);
+  const int stride = cairo_image_surface_get_stride(base);
+  // Premultiplied pixels over black: their plain sums are the colour as it shows.
+  double sum[3] = {0, 0, 0};
+  for (int y = top; y < bottom; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+    for (int x = left; x < right; ++x) {
+      sum[0] += (row[x] >> 16) & 0xff;
+      sum[1] += (row[x] >> 8) & 0xff;
+      sum[2] += row[x] & 0xff;
+    }
+  }
+  const double n = 255.0 * double(right - left) * double(bottom - top);
+  return CGColor{sum[0] / n, sum[1] / n, sum[2] / n, 1};
+}
+
 CGBitmapContext::CGBitmapContext(CGSize size, double scale)
     : width_(std::max(1, int(std::ceil(size.width * scale - 1e-9)))),
       height_(std::max(1, int(std::ceil(size.height * scale - 1e-9)))) {

@@ -6,6 +6,7 @@
 // text); views see this interface alone.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,7 @@
 #include "coregraphics/CGGeometry.h"
 #include "coregraphics/CGImage.h"
 
-// A font as the drawing layer knows it: DejaVu Sans regular or bold, at a size in points.
+// A font as the drawing layer knows it: the system face (Nimbus Sans) regular or bold, at a size in points.
 struct CGFontSpec {
   double size = 17;
   bool bold = false;
@@ -27,6 +28,21 @@ enum class CGLineBreak { WordWrap, Clip, TruncateHead, TruncateTail, TruncateMid
 // `maxLines` lines (0: unlimited), rounded up to whole points.
 CGSize CGTextMeasure(const std::string& text, const CGFontSpec& font, CGFloat maxWidth,
                      CGLineBreak lineBreak, int maxLines);
+
+// One text as it was drawn: what a readability check needs to judge it. The rectangle is in
+// the bitmap's pixels; `behind` is the mean colour already there before the text went on;
+// `truncated` says whether the text lost characters to an ellipsis or to the clip of its width.
+struct CGTextRecord {
+  std::string text;
+  CGRect deviceRect;
+  CGFontSpec font;
+  CGColor colour;
+  CGColor behind;
+  bool truncated = false;
+};
+// Called for every text drawn that can be seen (not wholly outside the clip), while set; main
+// thread only. An empty function stops the recording.
+void CGSetTextRecorder(std::function<void(const CGTextRecord&)> recorder);
 
 class CGContext {
  public:
@@ -81,6 +97,9 @@ class CGContext {
   // Replaces what has already been drawn under the rectangle with a blurred copy of it (a
   // Gaussian blur of about `radius` points), so that what is drawn next lies on frosted glass.
   void blurBehind(CGRect rect, CGFloat radius);
+  // The mean colour of what has already been drawn under the rectangle (opaque black where
+  // nothing lies under it), so that what is drawn next can stand out from it.
+  CGColor averageColorBehind(CGRect rect) const;
 
   // Lays the text out in the rectangle's width, starting at its top, with the fill colour.
   // Lines beyond `maxLines` (0: as many as fit the height) are cut according to `lineBreak`.
@@ -91,6 +110,8 @@ class CGContext {
   struct Backend;
 
  private:
+  // Hands a text being drawn to the recorder.
+  void record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout, CGLineBreak lineBreak);
   friend class CGBitmapContext;
   CGContext(std::unique_ptr<Backend> backend, double scale);
 

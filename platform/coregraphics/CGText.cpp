@@ -1,5 +1,6 @@
-// Text with pango, in DejaVu Sans only. The fonts come from a font configuration of our own that
-// holds just the DejaVu files, with fixed antialiasing and no hinting, so that the same text
+// Text with pango, in Nimbus Sans (URW's Helvetica, the metrics of the phone's system face), with
+// DejaVu Sans only for the glyphs Nimbus lacks. The fonts come from a font configuration of our
+// own that holds just these files, with fixed antialiasing and no hinting, so that the same text
 // gives the same pixels whatever fonts or settings the machine has.
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
@@ -13,20 +14,22 @@
 
 namespace {
 
-constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
-constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+constexpr const char* kFontFiles[] = {
+    "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf",
+    "/usr/share/fonts/opentype/urw-base35/NimbusSans-Bold.otf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+};
+// The face first, the fallback after it: pango takes each glyph from the first that has it.
+constexpr const char* kFamilies = "Nimbus Sans,DejaVu Sans";
 
 // One font map and one context for the life of the process (text is drawn on the main thread).
 PangoContext* textContext() {
   static PangoContext* context = [] {
     FcConfig* config = FcConfigCreate();
-    int added = 0;
-    for (const char* file : kFontFiles) {
-      const std::string path = std::string(kFontFolder) + file;
-      added += FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str())) ? 1 : 0;
-    }
-    if (added < 2)
-      std::fprintf(stderr, "drawing: DejaVu fonts missing from %s; text will not show\n", kFontFolder);
+    for (const char* file : kFontFiles)
+      if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file)))
+        std::fprintf(stderr, "drawing: font %s missing; text falls back or does not show\n", file);
     PangoFontMap* map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), config);
     FcConfigDestroy(config);
@@ -59,7 +62,7 @@ PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat
                         CGLineBreak lineBreak, int maxLines, CGFloat height) {
   PangoLayout* layout = pango_layout_new(textContext());
   PangoFontDescription* desc = pango_font_description_new();
-  pango_font_description_set_family(desc, "DejaVu Sans");
+  pango_font_description_set_family(desc, kFamilies);
   pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   // Sizes beyond any screen make cairo fail (and leak) in its font cache; text that large cannot show.
   pango_font_description_set_absolute_size(desc, std::isnan(font.size) ? 0.0 : std::clamp(font.size, 0.0, 1000.0) * PANGO_SCALE);
@@ -82,7 +85,14 @@ PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat
   return layout;
 }
 
+std::function<void(const CGTextRecord&)>& textRecorder() {
+  static std::function<void(const CGTextRecord&)> recorder;
+  return recorder;
+}
+
 }  // namespace
+
+void CGSetTextRecorder(std::function<void(const CGTextRecord&)> recorder) { textRecorder() = std::move(recorder); }
 
 CGSize CGTextMeasure(const std::string& text, const CGFontSpec& font, CGFloat maxWidth,
                      CGLineBreak lineBreak, int maxLines) {
@@ -111,9 +121,39 @@ void CGContext::drawText(const std::string& text, CGRect rect, const CGFontSpec&
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
     cairo_clip(cr);
   }
+  if (textRecorder()) record(text, rect, font, layout, lineBreak);
   cairo_move_to(cr, rect.origin.x, rect.origin.y);
   backend_->useFill();
   pango_cairo_show_layout(cr, layout);
   cairo_restore(cr);
   g_object_unref(layout);
+}
+
+void CGContext::record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout,
+                       CGLineBreak lineBreak) {
+  auto* layout = static_cast<PangoLayout*>(pangoLayout);
+  double cx0, cy0, cx1, cy1;
+  cairo_clip_extents(backend_->cr, &cx0, &cy0, &cx1, &cy1);
+  PangoRectangle ink, logical;
+  pango_layout_get_pixel_extents(layout, &ink, &logical);
+  // What the text covers, within its rectangle and the clip.
+  const double x0 = std::max({rect.origin.x, rect.origin.x + ink.x, cx0});
+  const double y0 = std::max({rect.origin.y, rect.origin.y + ink.y, cy0});
+  const double x1 = std::min({rect.origin.x + rect.size.width, rect.origin.x + ink.x + ink.width, cx1});
+  const double y1 = std::min({rect.origin.y + rect.size.height, rect.origin.y + ink.y + ink.height, cy1});
+  if (x1 <= x0 || y1 <= y0) return;
+  const CGRect covered = CGRectMake(x0, y0, x1 - x0, y1 - y0);
+  double dx0 = x0, dy0 = y0, dx1 = x1, dy1 = y1;
+  cairo_user_to_device(backend_->cr, &dx0, &dy0);
+  cairo_user_to_device(backend_->cr, &dx1, &dy1);
+  CGTextRecord r;
+  r.text = text;
+  r.deviceRect = CGRectMake(std::min(dx0, dx1), std::min(dy0, dy1), std::fabs(dx1 - dx0), std::fabs(dy1 - dy0));
+  r.font = font;
+  r.colour = backend_->fill;
+  r.behind = averageColorBehind(covered);
+  const bool clipsWidth = lineBreak == CGLineBreak::Clip && rect.size.width > 0 &&
+                          double(logical.x + logical.width) > rect.size.width + 0.5;
+  r.truncated = pango_layout_is_ellipsized(layout) || clipsWidth;
+  textRecorder()(r);
 }

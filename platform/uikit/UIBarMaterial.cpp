@@ -10,7 +10,9 @@ bool hasVisibleTint(const UIColor* tint) { return tint != nullptr && tint->alpha
 }  // namespace
 
 void UIBarDrawMaterial(CGContext& ctx, CGRect rect, NSInteger barStyle, UIColor* barTintColor, bool translucent) {
-  CGColor tint = isBlack(barStyle) ? CGColor{0.1, 0.1, 0.1, 0.7} : CGColor{0.97, 0.97, 0.97, 0.8};
+  // The black material is dark enough that light text and light tints stay readable over a white
+  // screen under it.
+  CGColor tint = isBlack(barStyle) ? CGColor{0.08, 0.08, 0.08, 0.82} : CGColor{0.97, 0.97, 0.97, 0.8};
   if (hasVisibleTint(barTintColor)) {
     tint = barTintColor->cgColor();
     tint.alpha *= 0.8;

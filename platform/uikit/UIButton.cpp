@@ -116,9 +116,16 @@ void UIButton::drawRect(CGContext& ctx, CGRect rect) {
   double x = rect.origin.x + (rect.size.width - total) / 2;
   if (image) {
     const CGRect at = CGRectMake(x, CGRectGetMidY(rect) - imageSize.height / 2, imageSize.width, imageSize.height);
-    if (isHighlighted()) ctx.beginTransparencyLayer();
-    ctx.drawImage(at, image->cgImage());
-    if (isHighlighted()) ctx.endTransparencyLayer(0.4);
+    if (system) {
+      // A system button draws its image as a template: its shape in the button's colour, so
+      // it is tinted, dims and greys out as the title does.
+      ctx.setFillColor(color);
+      ctx.drawImageAsMask(at, image->cgImage());
+    } else {
+      if (isHighlighted()) ctx.beginTransparencyLayer();
+      ctx.drawImage(at, image->cgImage());
+      if (isHighlighted()) ctx.endTransparencyLayer(0.4);
+    }
     x += imageSize.width + gap;
   }
   if (!title.empty()) {

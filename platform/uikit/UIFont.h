@@ -1,4 +1,4 @@
-// A font: the system font (DejaVu Sans stands for it) in regular or bold, at a size in points.
+// A font: the system font (Nimbus Sans, with Helvetica's metrics, stands for it) in regular or bold, at a size in points.
 // Fonts are shared objects, one per size and weight, that live as long as the process.
 #pragma once
 

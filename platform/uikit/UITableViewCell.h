@@ -62,6 +62,7 @@ class UITableViewCell : public UIView {
   // Set by the table while the row below is grey.
   void setSeparatorHidden(bool hidden);
   double deleteButtonWidth() const;
+  CGRect textFrame(bool besideDelete) const;
 
   UITableViewCellStyle style_ = UITableViewCellStyle::Default;
   std::string reuseIdentifier_;

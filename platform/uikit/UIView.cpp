@@ -258,7 +258,10 @@ void UIView::setClipsToBounds(bool clips) {
 UIColor* UIView::tintColor() const {
   for (const UIView* v = this; v != nullptr; v = v->superview_)
     if (v->tintColor_) return v->tintColor_.get();
-  return UIColor::systemBlueColor();
+  // A shade darker than the system blue, so tinted text reads at 4.5:1 on white and on the
+  // light bars.
+  static UIColor* readableBlue = UIColor::colorWithRed(0, 100 / 255.0, 210 / 255.0, 1).detach();
+  return readableBlue;
 }
 
 void UIView::setTintColor(UIColor* color) {

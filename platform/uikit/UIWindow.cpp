@@ -34,7 +34,17 @@ void UIWindow::sendEvent(UIEvent* event) {
   }
 }
 
+void UIWindow::setStatusBarView(UIView* view) {
+  statusBar_ = Ref<UIView>(view);
+  markScreenChanged();
+}
+
 namespace {
+
+UIView*& drawnView() {
+  static UIView* view = nullptr;
+  return view;
+}
 
 // Draws a view and its subtree as the screen shows them now, in the coordinates of its superview.
 void drawView(UIView* view, CGContext& ctx) {
@@ -54,7 +64,9 @@ void drawView(UIView* view, CGContext& ctx) {
     ctx.setFillColor(background->cgColor());
     ctx.fillRect(bounds);
   }
+  drawnView() = view;
   view->drawRect(ctx, bounds);
+  drawnView() = nullptr;
   for (const Ref<UIView>& sub : view->allSubviews()) drawView(sub.get(), ctx);
   if (layer) ctx.endTransparencyLayer(alpha);
   ctx.restoreGState();
@@ -62,12 +74,15 @@ void drawView(UIView* view, CGContext& ctx) {
 
 }  // namespace
 
+UIView* UIWindow::viewBeingDrawn() { return drawnView(); }
+
 void UIWindow::drawHierarchy(CGContext& context) {
   layoutIfNeeded();
   context.saveGState();
   const CGRect frame = presentationFrame();
   context.translateCTM(-frame.origin.x, -frame.origin.y);
   drawView(this, context);
+  if (statusBar_) drawView(statusBar_.get(), context);
   context.restoreGState();
 }
 

@@ -155,10 +155,10 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
     opened = waitUntil(newestShowsThePanel, std::chrono::seconds(4));
   }
   ASSERT_TRUE(opened) << fileContents(temp_.file("player.log"));
-  // The filter gain slider, under the response curve: its thumb sits at 1 dB of 0 to 24 near the
-  // left end of its track.
-  xdotool("mousemove --window " + window + " 38 235 mousedown 1");
-  for (int x = 60; x <= 200; x += 20) xdotool("mousemove --window " + window + " " + std::to_string(x) + " 235");
+  // The filter gain slider, under the response curve (its centre line at y 291 on the 568-point
+  // screen): its thumb sits at 1 dB of 0 to 24 near the left end of its track.
+  xdotool("mousemove --window " + window + " 41 291 mousedown 1");
+  for (int x = 60; x <= 200; x += 20) xdotool("mousemove --window " + window + " " + std::to_string(x) + " 291");
   xdotool("mouseup 1");
   // Done closes the panel, which saves the state; the clicks wait for each other's effects.
   const std::string saved = lastStatePath(root);

@@ -55,6 +55,7 @@ class PanelTest : public PlayerFixture {
   }
 
   UIWindow* window() const { return static_cast<UIWindow*>(session_->window()); }
+  host::PlayerSession& session() { return *session_; }
   lowtide::eqView& openPanel() {  // a tap on the equalizer button
     lowtide::btn->tap();
     EXPECT_TRUE(lowtide::view);

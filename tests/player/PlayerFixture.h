@@ -38,7 +38,7 @@ class PlayerFixture : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root_ = pattern;
     DeviceRootSet(root_);
-    host::applyDeviceProfile(*host::findDeviceProfile("ios7"));
+    host::applyDeviceProfile(*host::findDeviceProfile(deviceProfile_));
     host::registerPlayerClasses();
     lowtide::installHooks();
     lowtide::resetEngineForTesting();
@@ -68,6 +68,9 @@ class PlayerFixture : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
+
+  // The device the session runs on; a test sets another before SetUp.
+  std::string deviceProfile_ = "ios7";
 
   std::string hostPath(const std::string& devicePath) const { return DevicePathToHost(devicePath); }
 
