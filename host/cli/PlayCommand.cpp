@@ -23,6 +23,7 @@
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
 #include "host/window/PlayerWindow.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
 
 namespace host {
@@ -138,6 +139,8 @@ std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offlin
     return nullptr;
   }
   window->onPlayerKey = [&session](PlayerKey key) { handlePlayerKey(session, key); };
+  // Alerts show on the window; the terminal need not repeat them.
+  UIAlertView::setEchoesToStandardError(false);
   return window;
 }
 
@@ -218,6 +221,13 @@ int runPlay(const PlayOptions& options) {
       offline ? renderOffline(session, queue, settings, *clock, output.sink(),
                               ProgressBar::standardErrorIsTerminal(), frontEnd)
               : device.play(session, queue, settings, frontEnd);
+
+  // Whatever ended the session, nothing the listener set up is lost: the panel left open closes
+  // as their tap on "Done" would, open dialogs cancelled first. Its window is no longer looked
+  // at, so an alert about it goes to the terminal.
+  UIAlertView::setEchoesToStandardError(true);
+  if (actions.closeWhatIsOpen())
+    std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
 
   // Lines the tap queued from the audio thread belong before the summary that reports on them.
   NSLogFlush();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "uikit/UIActionSheet.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
 #include "uikit/UISegmentedControl.h"
@@ -233,6 +235,32 @@ std::string ScreenActions::screenshot(const std::string& file, double scale) {
   std::string error;
   if (!window_->writePNG(file, scale, error)) return "cannot write \"" + file + "\": " + error;
   return {};
+}
+
+bool ScreenActions::cancelFrontmost() {
+  window_->layoutIfNeeded();
+  UIView* cancel = nullptr;
+  bool stop = false;
+  frontToBack(window_, [&](UIView* v) {
+    if (!shown(v)) return false;
+    if (auto* alert = dynamic_cast<UIAlertView*>(v); alert && alert->isVisible())
+      cancel = alert->buttonAtIndex(alert->cancelButtonIndex());
+    else if (auto* sheet = dynamic_cast<UIActionSheet*>(v); sheet && sheet->isVisible())
+      cancel = sheet->buttonAtIndex(sheet->cancelButtonIndex());
+    else if (v->accessibilityIdentifier() == "cancelButton" && !CGRectIsEmpty(reachableRect(v, window_)))
+      cancel = v;
+    else
+      return false;
+    return true;  // the frontmost of them answers, with a cancel button or without one
+  }, stop);
+  return cancel != nullptr && tapView(cancel).empty();
+}
+
+bool ScreenActions::closeWhatIsOpen() {
+  // Each tap takes one thing off the screen; the bound only guards against one that stays.
+  for (int i = 0; i < 8 && cancelFrontmost(); ++i) {
+  }
+  return tap(ScriptTarget{"Done", true}).empty();
 }
 
 std::string ScreenActions::perform(const ScriptStep& step, double scale) {

@@ -40,6 +40,14 @@ class ScreenActions {
   // The frontmost visible view the target names; nil with the reason.
   UIView* find(const ScriptTarget& target, std::string& why) const;
 
+  // Taps the cancel button of what sits in front: an alert, an action sheet, or a dialog's bar
+  // (its "cancelButton"), as a finger would. False when nothing of the kind is on screen.
+  bool cancelFrontmost();
+  // Closes what the listener left open as their own taps would: every alert, sheet and dialog
+  // cancelled, front first, then the equalizer panel closed with its "Done" (so the system
+  // saves its last state itself). True when a panel was closed.
+  bool closeWhatIsOpen();
+
  private:
   // Where a touch on the view lands, in the window; false (with the reason) when another view
   // covers that point.
