@@ -78,6 +78,15 @@ int runCommandLine(int argc, char** argv) {
                    "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "
                    "(tap, slide, switch, segment, type, delete, screenshot); see the README")
       ->check(CLI::ExistingFile);
+  bool limiter = false, noLimiter = false;
+  CLI::Option* limiterFlag = play->add_flag(
+      "--limiter", limiter,
+      "Send the output file through the peak limiter too (ceiling -1 dBFS), as the sound device's "
+      "output always is");
+  play->add_flag("--no-limiter", noLimiter,
+                 "Play on the sound device without the peak limiter that keeps every sample "
+                 "under -1 dBFS")
+      ->excludes(limiterFlag);
   play->add_flag("--no-tweaks", options.noTweaks,
                  "Load no substrate library: the player as it is without Tunely, for comparison");
 
@@ -100,6 +109,9 @@ int runCommandLine(int argc, char** argv) {
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;
+  options.limiter = limiter     ? PlayOptions::Limiter::On
+                    : noLimiter ? PlayOptions::Limiter::Off
+                                : PlayOptions::Limiter::Default;
   options.layout = layout == "interleaved"   ? SampleLayout::Interleaved
                    : layoutOption->count() > 0 ? SampleLayout::NonInterleaved
                                                : SampleLayout::Automatic;

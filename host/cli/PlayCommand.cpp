@@ -13,12 +13,14 @@
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
 #include "host/media/OutputFile.h"
+#include "host/media/PeakLimiter.h"
 #include "host/media/ProgressBar.h"
 #include "host/media/RealtimePlayer.h"
 #include "host/media/SoundDeviceLimits.h"
 #include "host/media/StopRequest.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
+#include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSession.h"
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
@@ -144,6 +146,19 @@ std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offlin
   return window;
 }
 
+// How long the limiter acted, in the summary: a listener who hears it pump learns why.
+void reportLimiting(const PeakLimiter& limiter) {
+  const int64_t frames = limiter.framesLimited();
+  if (frames == 0) {
+    std::cout << "Limiter: never acted (every sample stayed under -1 dBFS)" << std::endl;
+    return;
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "Limiter: acted for %.2f s to keep every sample under -1 dBFS",
+                double(frames) / limiter.sampleRate());
+  std::cout << text << std::endl;
+}
+
 }  // namespace
 
 int runPlay(const PlayOptions& options) {
@@ -203,9 +218,27 @@ int runPlay(const PlayOptions& options) {
   if (offline) clock.emplace();
 
   if (!options.noTweaks && !loadTweaks(root)) anyFailed = true;
+  const std::string settingsPath = playerSettingsPath(root);
+  const PlayerSettings playerSettings = readPlayerSettings(settingsPath);
   PlayerSession session;
+  session.transport().volume = playerSettings.volume;
   session.setUpControls();
   SessionFrontEnd frontEnd(session);
+  // What goes to the speakers takes the volume and the limiter; a file only the limiter, when
+  // asked for.
+  PeakLimiter fileLimiter;
+  const PeakLimiter* limiter = nullptr;
+  if (!offline) {
+    DeviceFeed& feed = device.device().feed();
+    feed.setLimiterOn(options.limiter != PlayOptions::Limiter::Off);
+    if (feed.limiterOn()) limiter = &feed.limiter();
+    frontEnd.attachOutput(&feed.volume(), limiter);
+  } else if (options.limiter == PlayOptions::Limiter::On) {
+    fileLimiter.configure(queue.front().info.channels, queue.front().info.sampleRate);
+    output.sink().limitPeaks(&fileLimiter);
+    limiter = &fileLimiter;
+    frontEnd.attachOutput(nullptr, limiter);
+  }
   frontEnd.attachWindow(openWindow(options, offline, session));
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   auto* screen = static_cast<UIWindow*>(session.window());
@@ -232,6 +265,13 @@ int runPlay(const PlayOptions& options) {
   // Lines the tap queued from the audio thread belong before the summary that reports on them.
   NSLogFlush();
   printSummary(std::cout, outcome.reports);
+  if (limiter) reportLimiting(*limiter);
+  if (session.transport().volume != playerSettings.volume) {
+    PlayerSettings changed = playerSettings;
+    changed.volume = session.transport().volume;
+    if (!writePlayerSettings(settingsPath, changed, error))
+      std::fprintf(stderr, "tunely: the volume is not kept for the next session: %s\n", error.c_str());
+  }
   if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;
   if (outcome.interrupted) {

@@ -50,7 +50,7 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
     close();
     return false;
   }
-  feed_.configure(obtained_.channels, blockFrames);
+  feed_.configure(obtained_.channels, blockFrames, double(obtained_.freq));
   return true;
 }
 

@@ -33,6 +33,7 @@ class RealtimePlayer {
                    const TrackSettings& settings, SessionFrontEnd& frontEnd);
 
   const DeviceSink& device() const { return device_; }
+  DeviceSink& device() { return device_; }
 
  private:
   DeviceSink device_;

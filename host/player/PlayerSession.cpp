@@ -38,6 +38,8 @@ void PlayerSession::showPosition() {
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
 }
 
+void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
+
 PlayerSession::~PlayerSession() = default;
 
 void PlayerSession::setUpControls() {

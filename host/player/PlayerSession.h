@@ -39,6 +39,7 @@ class PlayerSession {
   PlayerTransport& transport() { return transport_; }
   void showTrack();     // title, artist, place in the queue, duration
   void showPosition();  // the position, when it moved by a quarter of a second
+  void showLimiting();  // the limiter's gain reduction
 
  private:
   Ref<NSObject> window_;
