@@ -232,6 +232,7 @@ int runPlay(const PlayOptions& options) {
     DeviceFeed& feed = device.device().feed();
     feed.setLimiterOn(options.limiter != PlayOptions::Limiter::Off);
     if (feed.limiterOn()) limiter = &feed.limiter();
+    feed.volume().startAt(playerSettings.volume);
     frontEnd.attachOutput(&feed.volume(), limiter);
   } else if (options.limiter == PlayOptions::Limiter::On) {
     fileLimiter.configure(queue.front().info.channels, queue.front().info.sampleRate);

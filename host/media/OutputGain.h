@@ -18,6 +18,12 @@ class OutputGain {
   // Any thread; relaxed, read once per block.
   void setVolume(float volume) { target_.store(gainForVolume(volume), std::memory_order_relaxed); }
 
+  // Main thread, while nothing processes (before the device starts): no ramp from full volume.
+  void startAt(float volume) {
+    setVolume(volume);
+    gain_ = target_.load(std::memory_order_relaxed);
+  }
+
   // Audio thread: `frames` interleaved frames in place. Allocates nothing, takes no lock.
   void process(float* samples, int64_t frames) noexcept;
 
