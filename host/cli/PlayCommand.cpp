@@ -114,17 +114,33 @@ bool loadTweaks(const std::string& root) {
   return report.errors.empty();
 }
 
-// The keys the window gives the player itself: Space plays or pauses as the play button does;
-// the arrows move 5 seconds back or ahead.
-void handlePlayerKey(PlayerSession& session, PlayerKey key) {
+// The keys the window gives the player itself: Space and the play key play or pause as the play
+// button does; the arrows move 5 seconds back or ahead, or the volume up and down a step; the
+// next and previous keys act as their buttons; Escape taps the cancel button of what sits in
+// front.
+void handlePlayerKey(PlayerSession& session, ScreenActions& actions, PlayerKey key) {
   PlayerTransport& t = session.transport();
+  NSObject* controls = session.controlsView();
   switch (key) {
-    case PlayerKey::PlayPause:
-      msgSend<void>(session.controlsView(), sel_registerName("_playPauseButton:"), nullptr);
-      break;
+    case PlayerKey::PlayPause: msgSend<void>(controls, sel_registerName("_playPauseButton:"), nullptr); break;
+    case PlayerKey::Next: msgSend<void>(controls, sel_registerName("_nextTrackButton:"), nullptr); break;
+    case PlayerKey::Previous: msgSend<void>(controls, sel_registerName("_previousTrackButton:"), nullptr); break;
     case PlayerKey::SeekBack: t.seekTo = std::max(0.0, t.position - 5); break;
     case PlayerKey::SeekForward: t.seekTo = std::min(t.duration, t.position + 5); break;
+    case PlayerKey::VolumeUp:
+    case PlayerKey::VolumeDown:
+      t.volume = std::clamp(t.volume + (key == PlayerKey::VolumeUp ? 0.05f : -0.05f), 0.0f, 1.0f);
+      session.showVolume();
+      break;
+    case PlayerKey::Cancel: actions.cancelFrontmost(); break;
   }
+}
+
+// The window's keys, wheel and stray typing, once the screen's actions exist.
+void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& actions) {
+  window.onPlayerKey = [&session, &actions](PlayerKey key) { handlePlayerKey(session, actions, key); };
+  window.onWheel = [&actions](CGPoint point, int notches) { actions.nudgeSliderAt(point, notches); };
+  window.onStrayText = [&actions](const std::string& text) { return actions.typeIntoLoneField(text); };
 }
 
 // The window, when this session shows one: live playback opens it where there is a display,
@@ -140,7 +156,6 @@ std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offlin
     std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
     return nullptr;
   }
-  window->onPlayerKey = [&session](PlayerKey key) { handlePlayerKey(session, key); };
   // Alerts show on the window; the terminal need not repeat them.
   UIAlertView::setEchoesToStandardError(false);
   return window;
@@ -245,6 +260,7 @@ int runPlay(const PlayOptions& options) {
   auto* screen = static_cast<UIWindow*>(session.window());
   ScreenActions actions(screen);
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   const TrackSettings settings{options.layout, options.blockFrames};

@@ -221,6 +221,10 @@ void MPPlaybackControlsView::volumeMoved(id self, SEL, id) {
   if (view->transport_ && view->volumeSlider_) view->transport_->volume = view->volumeSlider_->value();
 }
 
+void MPPlaybackControlsView::showVolume() {
+  if (transport_ && volumeSlider_) volumeSlider_->setValue(transport_->volume);
+}
+
 void MPPlaybackControlsView::showLimiting() {
   if (!transport_ || !limitingLabel_) return;
   // A tenth of a dB is as fine as the eye follows; below that the limiter is as good as idle.

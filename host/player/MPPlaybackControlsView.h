@@ -47,6 +47,7 @@ class MPPlaybackControlsView : public UIView {
   void showTrack();
   void showPosition();
   void showLimiting();  // the limiter's gain reduction, while it acts
+  void showVolume();
 
   // What the player's own methods did, for the player's display and for tests.
   MPButton* shuffleButton() const { return shuffleButton_; }

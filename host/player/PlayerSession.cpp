@@ -38,6 +38,7 @@ void PlayerSession::showPosition() {
   static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
 }
 
+void PlayerSession::showVolume() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showVolume(); }
 void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
 
 PlayerSession::~PlayerSession() = default;

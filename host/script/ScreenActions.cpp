@@ -157,6 +157,11 @@ std::string ScreenActions::slide(const ScriptTarget& target, double value) {
   UIView* view = find(target, why);
   auto* slider = view ? asKind<UISlider>(view, "slider", why) : nullptr;
   if (slider == nullptr) return why;
+  return slideTo(slider, value);
+}
+
+std::string ScreenActions::slideTo(UISlider* slider, double value) {
+  std::string why;
   CGPoint ignored;
   if (!touchPoint(slider, ignored, why)) return why;
   const CGRect b = slider->bounds();
@@ -254,6 +259,34 @@ bool ScreenActions::cancelFrontmost() {
     return true;  // the frontmost of them answers, with a cancel button or without one
   }, stop);
   return cancel != nullptr && tapView(cancel).empty();
+}
+
+bool ScreenActions::nudgeSliderAt(CGPoint point, int notches) {
+  window_->layoutIfNeeded();
+  UISlider* slider = nullptr;
+  for (UIView* v = window_->hitTest(point, nullptr); v != nullptr && slider == nullptr; v = v->superview())
+    slider = dynamic_cast<UISlider*>(v);
+  if (slider == nullptr || !slider->isEnabled()) return false;
+  const double step = (slider->maximumValue() - slider->minimumValue()) / 50.0;
+  return slideTo(slider, slider->value() + step * notches).empty();
+}
+
+bool ScreenActions::typeIntoLoneField(const std::string& text) {
+  window_->layoutIfNeeded();
+  UITextField* lone = nullptr;
+  int count = 0;
+  bool stop = false;
+  frontToBack(window_, [&](UIView* v) {
+    auto* field = dynamic_cast<UITextField*>(v);
+    if (field && shown(field) && !CGRectIsEmpty(reachableRect(field, window_))) {
+      lone = field;
+      ++count;
+    }
+    return false;
+  }, stop);
+  if (count != 1 || !tapView(lone).empty() || !lone->isFirstResponder()) return false;
+  app()->handleKeyText(text);
+  return true;
 }
 
 bool ScreenActions::closeWhatIsOpen() {
