@@ -1,6 +1,7 @@
 #include "host/cli/CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,12 @@
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
 #include "host/player/DeviceProfile.h"
+#include "Lowtide/panel/eqView.h"
 
 namespace host {
 namespace {
+
+constexpr const char* kPlayerVersion = "1.0";
 
 // Says so when a number's text is not a whole number; a range check alone would call "abc" out
 // of range. It reads the text as the option itself will.
@@ -32,6 +36,7 @@ const CLI::Validator kNotEmpty(
 int runCommandLine(int argc, char** argv) {
   CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tunely ") + kPlayerVersion + " (Tunely " + lowtide::kTunelyVersion + ")");
 
   PlayOptions options;
   CLI::App* play = app.add_subcommand(
@@ -98,6 +103,17 @@ int runCommandLine(int argc, char** argv) {
 
   CurveCommand curve(app);
 
+  // A first word that names no subcommand is a mistake of its own, not a missing subcommand.
+  auto isSubcommand = [&app](const std::string& word) {
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+      if (sub->check_name(word)) return true;
+    return false;
+  };
+  if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
+    std::fprintf(stderr, "tunely: unknown subcommand \"%s\" (the subcommands are play and curve; see tunely --help)\n",
+                 argv[1]);
+    return 2;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,6 +1,7 @@
 #include "host/cli/PlayCommand.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -144,16 +145,25 @@ void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& act
 }
 
 // The window, when this session shows one: live playback opens it where there is a display,
-// offline rendering only when asked. Without a display the player says so once and goes on.
-std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session) {
-  const bool wanted = options.window == PlayOptions::Window::Open ||
-                      (options.window == PlayOptions::Window::Default && !offline);
+// offline rendering only when asked. Without a display the player says so once and goes on; a
+// window asked for, or one a named display will not take, is an error (`error` set).
+std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session,
+                                         std::string& failure) {
+  const bool asked = options.window == PlayOptions::Window::Open;
+  const bool wanted = asked || (options.window == PlayOptions::Window::Default && !offline);
   if (!wanted) return nullptr;
   std::string error;
   auto* screen = static_cast<UIWindow*>(session.window());
   std::unique_ptr<PlayerWindow> window = PlayerWindow::open(screen, options.scale, "Tunely", error);
   if (!window) {
-    std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
+    if (asked || displayAvailable()) {
+      const char* display = std::getenv("DISPLAY");
+      if (!display || !*display) display = std::getenv("WAYLAND_DISPLAY");
+      failure = display && *display ? "cannot open a window on the display \"" + std::string(display) + "\": " + error
+                                    : "cannot open a window: " + error;
+    } else {
+      std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
+    }
     return nullptr;
   }
   // Alerts show on the window; the terminal need not repeat them.
@@ -255,7 +265,9 @@ int runPlay(const PlayOptions& options) {
     limiter = &fileLimiter;
     frontEnd.attachOutput(nullptr, limiter);
   }
-  frontEnd.attachWindow(openWindow(options, offline, session));
+  std::string windowFailure;
+  frontEnd.attachWindow(openWindow(options, offline, session, windowFailure));
+  if (!windowFailure.empty()) return fail(windowFailure);
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   auto* screen = static_cast<UIWindow*>(session.window());
   ScreenActions actions(screen);

@@ -70,7 +70,7 @@ void SessionFrontEnd::trackStarted(size_t index, size_t count, const std::string
   t.duration = seconds;
   t.position = 0;
   session_.showTrack();
-  if (window_) window_->setTitle(t.title + " \u2014 Tunely");
+  if (window_) window_->setTitle(t.title + " \u2014 " + t.artist);
 }
 
 void SessionFrontEnd::playedTo(double seconds) {

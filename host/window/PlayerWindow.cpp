@@ -48,6 +48,10 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
   // driver's threads for nothing).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // The window goes on the display named, or nowhere: SDL would otherwise fall back to a
+  // driver that shows nothing (SDL_VIDEODRIVER in the environment still decides).
+  const char* x11 = std::getenv("DISPLAY");
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && *x11 ? "x11" : "wayland");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return nullptr;

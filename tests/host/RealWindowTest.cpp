@@ -125,7 +125,7 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
                               "ASAN_OPTIONS=detect_leaks=0"},
                              temp_.file("player.log"));
   ASSERT_NE(player, 0);
-  const std::string window = xdotool("search --sync --onlyvisible --name Tunely");
+  const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
   // The window's client area is exactly the device screen at the scale asked for.
   const std::string geometry = xdotool("getwindowgeometry --shell " + window);
@@ -206,7 +206,7 @@ TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
                               "ASAN_OPTIONS=detect_leaks=0"},
                              temp_.file("player.log"));
   ASSERT_NE(player, 0);
-  const std::string window = xdotool("search --sync --onlyvisible --name Tunely");
+  const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
   auto waitFile = [](const std::string& path) {
     for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
@@ -237,7 +237,7 @@ TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
                              "ASAN_OPTIONS=detect_leaks=0"},
                             temp_.file("again.log"));
   ASSERT_NE(again, 0);
-  const std::string window2 = xdotool("search --sync --onlyvisible --name Tunely");
+  const std::string window2 = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window2.empty()) << fileContents(temp_.file("again.log"));
   std::this_thread::sleep_for(1s);
   xdotool("mousemove --window " + window2 + " 160 467 click 5 click 5 click 5");
