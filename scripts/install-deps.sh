@@ -6,8 +6,8 @@ apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
   cmake g++ make pkg-config clang libclang-rt-14-dev \
   libplist-dev libsndfile1-dev libsdl2-dev libpng-dev libcli11-dev \
-  libebur128-dev libsoxr-dev sox time bc \
+  libebur128-dev libsoxr-dev sox time bc dpkg-dev file \
   libcairo2-dev libpango1.0-dev fonts-dejavu-core \
-  xvfb xauth xdotool python3 python3-soundfile \
+  xvfb xauth xdotool python3 python3-soundfile python3-numpy \
   libgtest-dev libbenchmark-dev >/dev/null
 echo "dependencies installed"

@@ -24,8 +24,10 @@ run_suite() {  # name, extra cmake arguments...
      ! cmake --build "build/${name}" -j "${jobs}"; then
     echo "=== ${name}: the build failed, its tests did not run ==="
     fail "${name}: build"
+    built=no
     return
   fi
+  built=yes
   echo "=== ${name} tests ==="
   local log="build/${name}/ctest-summary.log"
   (cd "build/${name}" && ctest --output-on-failure -j "${jobs}") 2>&1 | tee "$log"
@@ -88,9 +90,20 @@ run_fuzz_target() {  # target
 }
 
 run_suite plain
+plain_built=$built
 run_suite asan -DTUNELY_SANITIZE=address,undefined -DTUNELY_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
   run_suite tsan -DTUNELY_SANITIZE=thread -DTUNELY_BENCH=OFF
+
+echo "=== Debian package ==="
+if [ "$plain_built" != yes ]; then
+  echo "=== not built: the plain build failed ==="
+elif bash scripts/package-check.sh build/plain; then
+  passed=$((passed + 1))
+else
+  echo "=== the Debian package failed its check ==="
+  fail "Debian package"
+fi
 
 echo "=== fuzz targets (clang) ==="
 if CXX=clang++ cmake -S . -B build/fuzz -DTUNELY_FUZZ=ON -DTUNELY_TESTS=OFF -DTUNELY_BENCH=OFF >/dev/null &&
@@ -104,7 +117,7 @@ else
   fail "fuzz: build"
 fi
 
-echo "=== all three builds (plain, ASan+UBSan, TSan) and the fuzz targets ==="
+echo "=== all three builds (plain, ASan+UBSan, TSan), the Debian package and the fuzz targets ==="
 for what in "${failures[@]}"; do echo "failed: ${what}"; done
 echo "tests: ${passed} passed, ${failed} failed"
 [ "$failed" -eq 0 ]

@@ -52,8 +52,10 @@ float caseplus(float x);  // the six bands in series, divided by 1.5
 float dBoost(float x);    // the bass boost stage alone
 
 // Puts `kernel` in force unless it needs a section that does not exist yet, in which case
-// pass-through (case4) is put in force instead. Every kernel selection goes through here.
-// A null kernel selects pass-through; a kernel the engine does not know is put in force as given.
+// pass-through (case4) is put in force instead. A null kernel selects pass-through; a kernel the
+// engine does not know is put in force as given. The engine's own selections (preparation,
+// setFunc, the last state) go through here; the panel's switches store into the slot they were
+// bound to directly, and the kernels and the walk pass a missing section's stage through.
 void selectKernel(Kernel kernel);
 
 void setFunc();                                 // selects the kernel from the two switches

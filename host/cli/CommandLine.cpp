@@ -1,20 +1,23 @@
 #include "host/cli/CommandLine.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "host/cli/CurveCommand.h"
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
+#include "host/install/ProgramFiles.h"
 #include "host/player/DeviceProfile.h"
-#include "Lowtide/panel/eqView.h"
 
 namespace host {
 namespace {
 
-constexpr const char* kPlayerVersion = "1.0";
+constexpr const char* kPlayerVersion = TUNELY_VERSION;
 
 // Says so when a number's text is not a whole number; a range check alone would call "abc" out
 // of range. It reads the text as the option itself will.
@@ -31,12 +34,27 @@ const CLI::Validator kNotEmpty(
     [](std::string& text) { return text.empty() ? std::string("must not be empty") : std::string(); },
     "");
 
+// `tunely curve ...` is carried out by tunely-curve, which links the system's engine; the player
+// does not (see host/curve/CurveCommandLine.h). It gets the command line as it is.
+int runCurveProgram(char** argv) {
+  std::string program, error;
+  if (!findCurveProgram(program, error)) {
+    std::fprintf(stderr, "tunely: %s\n", error.c_str());
+    return 1;
+  }
+  execv(program.c_str(), argv);
+  std::fprintf(stderr, "tunely: cannot run \"%s\": %s\n", program.c_str(), std::strerror(errno));
+  return 1;
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "curve") == 0) return runCurveProgram(argv);
+
   CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("tunely ") + kPlayerVersion + " (Tunely " + lowtide::kTunelyVersion + ")");
+  app.set_version_flag("--version", std::string("tunely ") + kPlayerVersion);
 
   PlayOptions options;
   CLI::App* play = app.add_subcommand(
@@ -101,7 +119,11 @@ int runCommandLine(int argc, char** argv) {
       "there is no sound device, 130 when stopped with Ctrl-C, 143 with SIGTERM, 129 with "
       "SIGHUP.");
 
-  CurveCommand curve(app);
+  // Listed for --help; `tunely curve` itself never gets here.
+  app.add_subcommand("curve",
+                     "The equalizer's response as a listener hears it, for given settings, a sample "
+                     "rate and a channel count: CSV, a PNG plot, or a short table on a terminal "
+                     "(tunely curve --help for its options)");
 
   // A first word that names no subcommand is a mistake of its own, not a missing subcommand.
   auto isSubcommand = [&app](const std::string& word) {
@@ -121,7 +143,6 @@ int runCommandLine(int argc, char** argv) {
     const int status = app.exit(e);
     return status == 0 ? 0 : 2;
   }
-  if (curve.chosen()) return curve.run();
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;

@@ -11,6 +11,7 @@
 #include "foundation/NSLog.h"
 #include "host/demo/DemoSong.h"
 #include "host/install/DeviceRootLayout.h"
+#include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
 #include "host/media/OutputFile.h"
@@ -197,7 +198,9 @@ int runPlay(const PlayOptions& options) {
   // anything plays stops it before the first block.
   StopRequest stopRequest;
   std::string error;
-  InstallSources sources{options.noTweaks ? "" : TUNELY_LOWTIDE_PATH, TUNELY_RESOURCES_DIR};
+  InstallSources sources;
+  if (!findProgramFiles(sources, error)) return fail(error);
+  if (options.noTweaks) sources.lowtideLibrary.clear();
   if (!layOutDeviceRoot(root, sources, error)) return fail(error);
   DeviceRootSet(root);
   applyDeviceProfile(*findDeviceProfile(options.deviceProfile));

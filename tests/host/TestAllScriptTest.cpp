@@ -62,6 +62,10 @@ echo "ctest $suite" >>"$STANDIN_LOG"
 cat "$STANDIN_DIR/ctest-$suite.out"
 exit "$(cat "$STANDIN_DIR/ctest-$suite.status")"
 )SH");
+    writeExecutable(project("scripts/package-check.sh"), R"SH(#!/bin/bash
+echo "package $1" >>"$STANDIN_LOG"
+[ ! -e "$STANDIN_DIR/broken-package" ]
+)SH");
     // Fuzz targets as the fuzz build leaves them.
     const std::string target = R"SH(#!/bin/bash
 echo "fuzz NAME $*" >>"$STANDIN_LOG"
@@ -117,8 +121,10 @@ TEST_F(TestAllScriptTest, EveryStageRunsAndTheClosingLineCountsEveryFailure) {
   crashFuzzTarget("beta");
   std::string output, calls;
   EXPECT_EQ(run(output, calls), 1) << output;
-  // plain 5, asan 3 of 5, tsan not built (one failure), fuzz alpha passes and beta crashes.
-  EXPECT_TRUE(has(output, "\ntests: 9 passed, 4 failed\n")) << output;
+  // plain 5, asan 3 of 5, tsan not built (one failure), the package, fuzz alpha passes and beta
+  // crashes.
+  EXPECT_TRUE(has(output, "\ntests: 10 passed, 4 failed\n")) << output;
+  EXPECT_TRUE(has(calls, "package build/plain\n")) << calls;
   EXPECT_TRUE(has(calls, "ctest plain\n") && has(calls, "ctest asan\n")) << calls;
   EXPECT_TRUE(has(calls, "build tsan\n")) << calls;
   EXPECT_FALSE(has(calls, "ctest tsan")) << calls;
@@ -133,7 +139,7 @@ TEST_F(TestAllScriptTest, AllGreenExitsZeroAndEachTargetGetsItsOptions) {
   std::ofstream(project("fuzz/alpha.dict")) << "kw=\"x\"\n";
   std::string output, calls;
   EXPECT_EQ(run(output, calls), 0) << output;
-  EXPECT_TRUE(has(output, "\ntests: 17 passed, 0 failed\n")) << output;
+  EXPECT_TRUE(has(output, "\ntests: 18 passed, 0 failed\n")) << output;
   std::istringstream lines(calls);
   std::map<std::string, std::string> fuzzArgs;
   for (std::string line; std::getline(lines, line);)
@@ -152,6 +158,21 @@ TEST_F(TestAllScriptTest, ASuiteWhoseCtestCountsNothingFails) {
   suite("tsan", {"Errors while running CTest\n100% tests passed, 0 tests failed out of 5\n", 1});
   std::string output, calls;
   EXPECT_EQ(run(output, calls), 1) << output;
-  // asan 5 and tsan 5 passed, the two fuzz targets too; plain counted nothing, tsan's ctest failed.
-  EXPECT_TRUE(has(output, "\ntests: 12 passed, 2 failed\n")) << output;
+  // asan 5 and tsan 5 passed, the package and the two fuzz targets too; plain counted nothing,
+  // tsan's ctest failed.
+  EXPECT_TRUE(has(output, "\ntests: 13 passed, 2 failed\n")) << output;
+}
+
+TEST_F(TestAllScriptTest, ThePackageIsCheckedOnlyFromAPlainBuildAndItsFailureCounts) {
+  std::ofstream(standIn("broken-package"));
+  std::string output, calls;
+  EXPECT_EQ(run(output, calls), 1) << output;
+  EXPECT_TRUE(has(output, "failed: Debian package\n")) << output;
+  EXPECT_TRUE(has(output, "\ntests: 17 passed, 1 failed\n")) << output;
+
+  breakBuild("plain");
+  std::string brokenOutput, brokenCalls;
+  EXPECT_EQ(run(brokenOutput, brokenCalls), 1) << brokenOutput;
+  EXPECT_FALSE(has(brokenCalls.substr(calls.size()), "package ")) << brokenCalls;
+  EXPECT_TRUE(has(brokenOutput, "\ntests: 12 passed, 1 failed\n")) << brokenOutput;
 }

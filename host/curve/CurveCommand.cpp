@@ -1,4 +1,4 @@
-#include "host/cli/CurveCommand.h"
+#include "host/curve/CurveCommand.h"
 
 #include <unistd.h>
 
@@ -10,8 +10,8 @@
 
 #include "Lowtide/response/LiveChain.h"
 #include "foundation/DeviceRoot.h"
-#include "host/cli/CurveEngine.h"
-#include "host/cli/CurveOutput.h"
+#include "host/curve/CurveEngine.h"
+#include "host/curve/CurveOutput.h"
 #include "host/install/DeviceRootLayout.h"
 
 namespace host {

@@ -1,4 +1,4 @@
-#include "host/cli/CurveEngine.h"
+#include "host/curve/CurveEngine.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Lowtide/response/ChainResponse.h"
-#include "host/cli/CurveCommand.h"
+#include "host/curve/CurveCommand.h"
 
 namespace host {
 

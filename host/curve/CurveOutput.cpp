@@ -1,4 +1,4 @@
-#include "host/cli/CurveOutput.h"
+#include "host/curve/CurveOutput.h"
 
 #include <cmath>
 #include <vector>
