@@ -52,11 +52,14 @@ generate() {
     remix 1,2v0.4,3v0.2 2v0.5,1,3v0.2 gain -12
 }
 
-# measure COMMAND...: sets `seconds` (wall) and `kib` (peak resident memory) of one run.
+# measure COMMAND...: sets `seconds` (wall), `cpu` (user + system seconds) and `kib` (peak
+# resident memory) of one run.
 measure() {
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 ||
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" >/dev/null 2>&1 ||
     { echo "$0: failed: $*" >&2; exit 1; }
-  read -r seconds kib < "$work/time.txt"
+  local user system
+  read -r seconds kib user system < "$work/time.txt"
+  cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -63,6 +63,8 @@ Ref<Dialog> openDialog(eqView& panel, const char* layout) {
 void eqView::openLoadDialog() {
   lpvc = openDialog<LoadPresetViewController>(*this, "LoadPresetViewController");
   lpvc->setVarToReturn(&presetNameSlot, &returnFromLoadLand, &deletionOfKey);
+  // Read afresh: another player on this device may have saved or deleted presets meanwhile.
+  if (presetStore) presetStore->loadPresetsFromFile();
   const Ref<NSDictionary> stored = presetStore ? presetStore->getDict() : NSDictionary::dictionary();
   lpvc->fillContentsWithDict(stored.get());
 }

@@ -2,6 +2,7 @@
 // mirrored to the preset file after every change. Main thread only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "Lowtide/settings/EQPreset.h"
@@ -13,6 +14,9 @@ namespace lowtide {
 // Shared by every PresetManager. Nil until a load, and after a load that found a file it could
 // not read as a dictionary: such a file is then never overwritten.
 extern Ref<NSMutableDictionary> presets;
+
+// The longest preset name kept, in characters.
+inline constexpr size_t kPresetNameLimit = 1024;
 
 class PresetManager : public NSObject {
  public:
@@ -29,7 +33,13 @@ class PresetManager : public NSObject {
   }
   // Stores the preset's dictionary under its name, replacing any such entry, then saves. A name
   // the XML file cannot hold exactly (a NUL, bytes that are not UTF-8, a control character XML
-  // forbids) is refused with the "Fatal Error - Tunely" alert, changing nothing.
+  // forbids), or longer than kPresetNameLimit, is refused with the "Fatal Error - Tunely" alert,
+  // changing nothing.
+  //
+  // Each change (adding, removing) re-reads the file under the data folder's lock, applies only
+  // itself to what the file holds then and writes it back before the lock goes, so players
+  // sharing one device root never lose each other's changes; `presets` then holds the file's
+  // store.
   void addPreset(const EQPreset* preset);
   // Removes the preset of that name (it is a name, not a position), then saves.
   void removePresetAtIndex(const std::string& name);
@@ -37,7 +47,8 @@ class PresetManager : public NSObject {
     if (name) removePresetAtIndex(name->string());
     else savePresetsToFile();
   }
-  // Writes the store to the preset file; a failure is shown with the "Fatal Error - Tunely" alert.
+  // Writes the store to the preset file (under the folder's lock); a failure is shown with the
+  // "Fatal Error - Tunely" alert.
   void savePresetsToFile();
 };
 

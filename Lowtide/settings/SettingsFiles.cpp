@@ -1,5 +1,6 @@
 #include "Lowtide/settings/SettingsFiles.h"
 
+#include "foundation/FileLayer.h"
 #include "foundation/NSFileManager.h"
 #include "foundation/NSPropertyListSerialization.h"
 #include "uikit/UIAlertView.h"
@@ -32,6 +33,14 @@ void savePropertyListFile(const NSObject* plist, const char* path, unsigned long
     return;
   }
   if (!data) return;
+  // A file the reader would refuse at the next start would put every setting in it out of reach.
+  if (data->length() > kFileReadLimit) {
+    const Ref<NSString> why = NSString::stringWithFormat(
+        "%s would be %zu bytes, more than the %zu a settings file may have", path, data->length(),
+        kFileReadLimit);
+    showSaveFailureAlert(why.get(), size);
+    return;
+  }
   if (!ensureDataFolder(&error) || !data->writeToFile(path, NSDataWritingAtomic, &error))
     showSaveFailureAlert(error, size);
 }

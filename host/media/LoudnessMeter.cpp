@@ -1,40 +1,169 @@
 #include "host/media/LoudnessMeter.h"
 
-#include <ebur128.h>
-
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <utility>
+
+#include "host/media/FlushToZeroScope.h"
+#include "host/media/KWeighting.h"
 
 namespace host {
+namespace {
 
-LoudnessMeter::LoudnessMeter(int channels, double sampleRate, int64_t expectedFrames)
-    : sampleRate_(sampleRate), integrated_(std::numeric_limits<double>::quiet_NaN()) {
-  if (channels < 1 || sampleRate < 1) return;
-  const bool exact = double(expectedFrames) <= kExactUpToSeconds * sampleRate;
-  state_ = ebur128_init(unsigned(channels), (unsigned long)(sampleRate),
-                        EBUR128_MODE_I | (exact ? 0 : EBUR128_MODE_HISTOGRAM));
+using Doubles2 = double __attribute__((vector_size(16)));
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+Doubles2 splat(double v) noexcept { return Doubles2{v, v}; }
+
+Doubles2 load(const double* p) noexcept {
+  Doubles2 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
-LoudnessMeter::~LoudnessMeter() {
-  if (state_) ebur128_destroy(&state_);
+void store(double* p, Doubles2 v) noexcept { std::memcpy(p, &v, sizeof v); }
+
+// Two channels' filters, held in registers while a run of frames goes through.
+struct Lanes {
+  Doubles2 shelf1, shelf2, pass1, pass2, sum;
+};
+
+// Channels `2 * group` and the one after it (zero past the last channel) of the frame at `x`.
+template <int Channels, int Group>
+Doubles2 inputOf(const float* x) noexcept {
+  if constexpr (2 * Group + 1 < Channels)
+    return Doubles2{double(x[2 * Group]), double(x[2 * Group + 1])};
+  else
+    return Doubles2{double(x[2 * Group]), 0.0};
+}
+
+// Both filters in direct form II. The shelf's output is left divided by its b0 (its square is
+// folded into the channel weights), and the high pass's numerator (1 - z^-1)^2 is two
+// differences. Each recursion is ordered so that only one multiply and one subtraction wait for
+// the previous frame.
+template <int Channels, size_t... Group>
+void filterFrames(LoudnessMeter::Filter& f, const float* x, size_t frames,
+                  std::index_sequence<Group...>) noexcept {
+  const Doubles2 b1 = splat(f.shelfB1), b2 = splat(f.shelfB2), a1 = splat(f.shelfA1),
+                 a2 = splat(f.shelfA2), p1 = splat(f.highPassA1), p2 = splat(f.highPassA2);
+  Lanes lanes[sizeof...(Group)];
+  for (size_t g = 0; g < sizeof...(Group); ++g)
+    lanes[g] = {load(f.shelf1 + 2 * g), load(f.shelf2 + 2 * g), load(f.pass1 + 2 * g),
+                load(f.pass2 + 2 * g), load(f.sumSquares + 2 * g)};
+  auto step = [&](Lanes& l, Doubles2 in) {
+    const Doubles2 v = (in - a2 * l.shelf2) - a1 * l.shelf1;
+    const Doubles2 u = v + (b1 * l.shelf1 + b2 * l.shelf2);
+    const Doubles2 w = (u - p2 * l.pass2) - p1 * l.pass1;
+    const Doubles2 y = (w + l.pass2) - (l.pass1 + l.pass1);
+    l.sum += y * y;
+    l.shelf2 = l.shelf1;
+    l.shelf1 = v;
+    l.pass2 = l.pass1;
+    l.pass1 = w;
+  };
+  for (size_t i = 0; i < frames; ++i, x += Channels) (step(lanes[Group], inputOf<Channels, Group>(x)), ...);
+  for (size_t g = 0; g < sizeof...(Group); ++g) {
+    store(f.shelf1 + 2 * g, lanes[g].shelf1);
+    store(f.shelf2 + 2 * g, lanes[g].shelf2);
+    store(f.pass1 + 2 * g, lanes[g].pass1);
+    store(f.pass2 + 2 * g, lanes[g].pass2);
+    store(f.sumSquares + 2 * g, lanes[g].sum);
+  }
+}
+
+template <int Channels>
+void filterFramesOf(LoudnessMeter::Filter& f, const float* x, size_t frames) noexcept {
+  filterFrames<Channels>(f, x, frames, std::make_index_sequence<(Channels + 1) / 2>());
+}
+
+}  // namespace
+
+double LoudnessMeter::channelWeight(int channels, int channel) noexcept {
+  constexpr double side = 1.41;
+  // Front and centre 1, the low-frequency channel 0; the surrounds of 5.1 (beside the listener)
+  // and the sides of 6.1 and 7.1 `side`; the backs of 6.1 and 7.1 (behind) 1.
+  static constexpr double kWeights[kMaxChannels][kMaxChannels] = {
+      {1},
+      {1, 1},
+      {1, 1, 1},
+      {1, 1, side, side},
+      {1, 1, 1, side, side},
+      {1, 1, 1, 0, side, side},
+      {1, 1, 1, 0, 1, side, side},
+      {1, 1, 1, 0, 1, 1, side, side},
+  };
+  if (channels < 1 || channels > kMaxChannels || channel < 0 || channel >= channels) return 0;
+  return kWeights[channels - 1][channel];
+}
+
+LoudnessMeter::LoudnessMeter(int channels, double sampleRate) : channels_(channels) {
+  if (channels < 1 || channels > kMaxChannels || !kWeightingSupportsRate(sampleRate)) return;
+  static constexpr Kernel kKernels[kMaxChannels] = {
+      filterFramesOf<1>, filterFramesOf<2>, filterFramesOf<3>, filterFramesOf<4>,
+      filterFramesOf<5>, filterFramesOf<6>, filterFramesOf<7>, filterFramesOf<8>};
+  kernel_ = kKernels[channels - 1];
+  const BiquadCoefficients shelf = kWeightingShelf(sampleRate);
+  const BiquadCoefficients pass = kWeightingHighPass(sampleRate);
+  filter_.shelfB1 = shelf.b1 / shelf.b0;
+  filter_.shelfB2 = shelf.b2 / shelf.b0;
+  filter_.shelfA1 = shelf.a1;
+  filter_.shelfA2 = shelf.a2;
+  filter_.highPassA1 = pass.a1;
+  filter_.highPassA2 = pass.a2;
+  for (int c = 0; c < channels; ++c) weights_[c] = channelWeight(channels, c) * shelf.b0 * shelf.b0;
+  blockFrames_ = std::max<int64_t>(1, (std::llround(sampleRate) + 5) / 10);
 }
 
 void LoudnessMeter::add(const float* frames, size_t count) noexcept {
-  if (!state_ || count == 0) return;
-  if (ebur128_add_frames_float(state_, frames, count) != EBUR128_SUCCESS) {
-    ebur128_destroy(&state_);  // out of memory: no figure rather than a wrong one
-    return;
+  if (!kernel_ || finished_) return;
+  // A filter ringing out into silence reaches subnormal numbers, which would slow it manyfold.
+  FlushToZeroScope flushToZero;
+  while (count > 0) {
+    const size_t run = std::min(count, size_t(blockFrames_ - filled_));
+    kernel_(filter_, frames, run);
+    frames += run * size_t(channels_);
+    count -= run;
+    filled_ += int64_t(run);
+    if (filled_ == blockFrames_) closeBlock();
   }
-  frames_ += int64_t(count);
+}
+
+void LoudnessMeter::closeBlock() noexcept {
+  double energy = 0;
+  for (int c = 0; c < channels_; ++c) energy += weights_[c] * filter_.sumSquares[c];
+  std::fill(std::begin(filter_.sumSquares), std::end(filter_.sumSquares), 0.0);
+  filled_ = 0;
+  recent_[closedBlocks_ % kShortTermBlocks] = energy;
+  if (++closedBlocks_ >= kMomentaryBlocks) {
+    double sum = 0;
+    for (int64_t b = closedBlocks_ - kMomentaryBlocks; b < closedBlocks_; ++b)
+      sum += recent_[b % kShortTermBlocks];
+    gating_.add(sum / double(kMomentaryBlocks * blockFrames_));
+  }
+}
+
+double LoudnessMeter::windowLoudness(int blocks) const noexcept {
+  if (!kernel_) return kNaN;
+  double sum = 0;
+  for (int64_t b = std::max<int64_t>(0, closedBlocks_ - blocks); b < closedBlocks_; ++b)
+    sum += recent_[b % kShortTermBlocks];
+  return loudnessOfMeanSquare(sum / double(blocks * blockFrames_));
+}
+
+double LoudnessMeter::integrated() const noexcept {
+  if (finished_) return integrated_;
+  if (!kernel_ || closedBlocks_ < kMomentaryBlocks) return kNaN;
+  return gating_.integrated();
 }
 
 void LoudnessMeter::finish() {
-  if (!state_) return;
-  // One gating block (400 ms) is the least the measure is defined for.
-  double lufs = 0;
-  if (double(frames_) >= 0.4 * sampleRate_ && ebur128_loudness_global(state_, &lufs) == EBUR128_SUCCESS)
-    integrated_ = lufs;  // -HUGE_VAL when every block is gated out as silence
-  ebur128_destroy(&state_);
+  if (finished_) return;
+  integrated_ = integrated();
+  finished_ = true;
+  gating_.releaseMemory();
 }
 
 }  // namespace host

@@ -1,38 +1,74 @@
-// Integrated loudness (EBU R128 / ITU-R BS.1770, in LUFS) of a stream of interleaved float
-// frames, measured with libebur128. It allocates as it goes: keep it off the audio thread.
+// Loudness of a stream of interleaved float frames (EBU R128 / ITU-R BS.1770, in LUFS): the
+// integrated loudness over gated 400 ms blocks that overlap by 75 %, and the momentary (400 ms)
+// and short-term (3 s) loudness at the latest block boundary (every 100 ms of audio).
+//
+// Every channel's K-weighting filter runs at once, two channels to a vector of doubles, in a loop
+// without branches; the blocks are kept in a histogram. All memory is taken by the constructor:
+// add() neither allocates nor waits, and memory stays the same for a stream of any length.
 #pragma once
-
-#include <ebur128.h>
 
 #include <cstddef>
 #include <cstdint>
+
+#include "host/media/GatingHistogram.h"
 
 namespace host {
 
 class LoudnessMeter {
  public:
-  // `expectedFrames` (as the file announces them) chooses how the gating blocks are kept:
-  // exactly, for tracks up to kExactUpToSeconds, or in libebur128's histogram (steps of 0.1 LU,
-  // fixed memory) for longer ones, so memory stays flat however long the file is.
-  LoudnessMeter(int channels, double sampleRate, int64_t expectedFrames);
-  ~LoudnessMeter();
+  static constexpr int kMaxChannels = 8;
+  static constexpr int kMomentaryBlocks = 4;  // of 100 ms
+  static constexpr int kShortTermBlocks = 30;
+
+  // A channel count beyond kMaxChannels, or a sample rate the filter cannot be designed for,
+  // gives a meter that measures nothing (every figure NaN).
+  LoudnessMeter(int channels, double sampleRate);
   LoudnessMeter(const LoudnessMeter&) = delete;
   LoudnessMeter& operator=(const LoudnessMeter&) = delete;
 
-  static constexpr double kExactUpToSeconds = 20 * 60;
-
   void add(const float* frames, size_t count) noexcept;
-  // Computes the figure and frees the measuring state. Idempotent.
+  // Keeps the integrated figure and frees the histogram. Idempotent; add() then does nothing.
   void finish();
-  // LUFS once finish()ed: -inf for silence, NaN when it cannot be told (under 0.4 s of audio,
-  // or a format libebur128 does not take).
-  double integrated() const { return integrated_; }
+
+  // LUFS: -inf for silence; NaN when it cannot be told (before the first 400 ms block ends, or a
+  // meter that measures nothing). Available at any time, finish()ed or not.
+  double integrated() const noexcept;
+  // Over the 400 ms and the 3 s up to the latest block boundary (what came before the stream
+  // counts as silence); NaN for a meter that measures nothing.
+  double momentary() const noexcept { return windowLoudness(kMomentaryBlocks); }
+  double shortTerm() const noexcept { return windowLoudness(kShortTermBlocks); }
+
+  // The energy a channel's mean square counts with in a stream of `channels` (in the usual
+  // order of a WAV file: L R C LFE, then the surrounds): 1 at the front and the back, 1.41 at
+  // the sides, 0 for the low-frequency channel.
+  static double channelWeight(int channels, int channel) noexcept;
+
+  // The filters' state: the lanes of the channels side by side, padded to an even count.
+  struct Filter {
+    double shelfB1, shelfB2, shelfA1, shelfA2;  // the shelf's numerator divided by its b0
+    double highPassA1, highPassA2;
+    alignas(16) double shelf1[kMaxChannels], shelf2[kMaxChannels];  // past internal values
+    alignas(16) double pass1[kMaxChannels], pass2[kMaxChannels];
+    alignas(16) double sumSquares[kMaxChannels];  // of the current 100 ms
+  };
 
  private:
-  ebur128_state* state_ = nullptr;
-  int64_t frames_ = 0;
-  double sampleRate_;
-  double integrated_;
+  using Kernel = void (*)(Filter&, const float*, size_t) noexcept;
+
+  void closeBlock() noexcept;
+  double windowLoudness(int blocks) const noexcept;
+
+  Filter filter_{};
+  Kernel kernel_ = nullptr;
+  int channels_;
+  double weights_[kMaxChannels] = {};  // with the shelf's gain squared folded in
+  int64_t blockFrames_ = 1;            // 100 ms
+  int64_t filled_ = 0;                 // of the current 100 ms
+  double recent_[kShortTermBlocks] = {};  // energy of the latest 100 ms blocks, a ring
+  int64_t closedBlocks_ = 0;
+  GatingHistogram gating_;
+  bool finished_ = false;
+  double integrated_ = 0;
 };
 
 }  // namespace host

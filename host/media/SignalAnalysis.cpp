@@ -2,10 +2,10 @@
 
 namespace host {
 
-SignalAnalysis::SignalAnalysis(int channels, double sampleRate, int64_t expectedFrames)
+SignalAnalysis::SignalAnalysis(int channels, double sampleRate)
     : channels_(channels),
       levels_(channels, sampleRate),
-      loudness_(channels, sampleRate, expectedFrames) {}
+      loudness_(channels, sampleRate) {}
 
 void SignalAnalysis::add(const float* frames, int64_t count) noexcept {
   if (count <= 0) return;

@@ -1,5 +1,5 @@
 // What the summary tells about one side of a track (what went into the tap, or what came out):
-// levels and integrated loudness, measured block by block on a thread that may allocate.
+// levels and integrated loudness, measured block by block off the audio thread.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +11,14 @@ namespace host {
 
 class SignalAnalysis {
  public:
-  SignalAnalysis(int channels, double sampleRate, int64_t expectedFrames);
+  SignalAnalysis(int channels, double sampleRate);
 
   void add(const float* frames, int64_t count) noexcept;  // interleaved
-  void finish() { loudness_.finish(); }                   // frees the loudness state
+  void finish() { loudness_.finish(); }                   // frees the loudness histogram
 
   const LevelMeter& levels() const { return levels_; }
-  double loudness() const { return loudness_.integrated(); }  // LUFS, once finish()ed
+  double loudness() const { return loudness_.integrated(); }  // integrated, LUFS
+  const LoudnessMeter& loudnessMeter() const { return loudness_; }
 
  private:
   int channels_;

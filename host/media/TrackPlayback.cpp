@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "host/media/StereoSplit.h"
 #include "mediatoolbox/MTAudioProcessingTapDriver.h"
 
 namespace host {
@@ -71,11 +72,17 @@ OSStatus TrackPlayback::fillFromSource(CMItemCount frames, AudioBufferList* buff
     const UInt32 count = std::min<UInt32>(buffers->mNumberBuffers, UInt32(ch));
     for (UInt32 b = 0; b < count; ++b)
       n = std::min<int64_t>(n, buffers->mBuffers[b].mDataByteSize / sizeof(float));
-    for (UInt32 b = 0; b < count; ++b) {
-      auto* dst = static_cast<float*>(buffers->mBuffers[b].mData);
-      for (int64_t i = 0; i < n; ++i) dst[i] = src[size_t(i) * size_t(ch) + b];
-      buffers->mBuffers[b].mDataByteSize = UInt32(size_t(n) * sizeof(float));
+    if (ch == 2 && count == 2) {
+      splitStereo(src, static_cast<float*>(buffers->mBuffers[0].mData),
+                  static_cast<float*>(buffers->mBuffers[1].mData), size_t(n));
+    } else {
+      for (UInt32 b = 0; b < count; ++b) {
+        auto* dst = static_cast<float*>(buffers->mBuffers[b].mData);
+        for (int64_t i = 0; i < n; ++i) dst[i] = src[size_t(i) * size_t(ch) + b];
+      }
     }
+    for (UInt32 b = 0; b < count; ++b)
+      buffers->mBuffers[b].mDataByteSize = UInt32(size_t(n) * sizeof(float));
   } else if (buffers->mNumberBuffers >= 1) {
     AudioBuffer& buf = buffers->mBuffers[0];
     n = std::min<int64_t>(n, buf.mDataByteSize / (sizeof(float) * size_t(ch)));
@@ -104,6 +111,10 @@ void TrackPlayback::gatherOutput(float* out, int64_t frames) const noexcept {
   const size_t ch = size_t(channels());
   if (layout_ == SampleLayout::Interleaved) {
     std::memcpy(out, storage_[0].data(), size_t(frames) * ch * sizeof(float));
+    return;
+  }
+  if (ch == 2) {
+    joinStereo(storage_[0].data(), storage_[1].data(), out, size_t(frames));
     return;
   }
   for (size_t c = 0; c < ch; ++c) {

@@ -31,8 +31,8 @@ TrackStream::TrackStream(std::unique_ptr<AudioFileStream> file, size_t slots, in
       info_(file_->info()),
       measureOutput_(measureOutput),
       ring_(slots, blockFrames, info_.channels, measureOutput),
-      input_(info_.channels, info_.sampleRate, info_.frames),
-      output_(info_.channels, info_.sampleRate, info_.frames) {}
+      input_(info_.channels, info_.sampleRate),
+      output_(info_.channels, info_.sampleRate) {}
 
 bool TrackStream::hasWork() const noexcept {
   return ring_.canRecycle() || (!decodingFinished() && ring_.canFill());

@@ -28,8 +28,8 @@ std::string loudness(double lufs) {
   return text;
 }
 
-// libebur128 gates out every block that holds an infinite or NaN sample, and would call such a
-// stream silent: its loudness cannot be told.
+// The loudness meter gates out every block that holds an infinite or NaN sample, and would call
+// such a stream silent: its loudness cannot be told.
 double loudnessOf(const SignalAnalysis& side) {
   return std::isfinite(side.levels().rms()) ? side.loudness()
                                             : std::numeric_limits<double>::quiet_NaN();

@@ -1,5 +1,7 @@
 #include "host/script/SessionScript.h"
 
+#include "foundation/FileLayer.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -159,14 +161,15 @@ std::optional<SessionScript> parseSessionScript(const std::string& text, const s
 }
 
 std::optional<SessionScript> readSessionScript(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read the script \"" + path + "\"";
+  // Bounded, never blocking, regular files only: /dev/zero or a FIFO without a writer is
+  // refused at once instead of filling memory or waiting before anything plays.
+  std::string why;
+  const auto bytes = FileReadAll(path, &why);
+  if (!bytes) {
+    error = "cannot read the script \"" + path + "\": " + why;
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parseSessionScript(text.str(), path, error);
+  return parseSessionScript(std::string(bytes->begin(), bytes->end()), path, error);
 }
 
 }  // namespace host

@@ -57,10 +57,20 @@ void boxBlur(const uint32_t* in, uint32_t* out, int lines, int length, int step,
 }  // namespace
 
 cairo_surface_t* CGImageCreateCairoSurface(const CGImage& image) {
+  // Cairo refuses sides beyond 32767 pixels (and memory can run out): its surface then holds no
+  // pixels at all, and is never written through.
+  constexpr uint32_t kCairoSideLimit = 32767;
+  if (image.isEmpty() || image.width > kCairoSideLimit || image.height > kCairoSideLimit ||
+      image.rgba.size() < size_t(image.width) * image.height * 4)
+    return nullptr;
   cairo_surface_t* s =
       cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image.width), int(image.height));
   cairo_surface_flush(s);
   unsigned char* data = cairo_image_surface_get_data(s);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS || data == nullptr) {
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
   const int stride = cairo_image_surface_get_stride(s);
   for (uint32_t y = 0; y < image.height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
@@ -169,6 +179,7 @@ void paintImage(CGContext::Backend& b, CGRect rect, const CGImage& image, bool a
   if (image.isEmpty() || CGRectIsEmpty(rect)) return;
   cairo_t* cr = b.cr;
   cairo_surface_t* s = CGImageCreateCairoSurface(image);
+  if (s == nullptr) return;
   cairo_save(cr);
   cairo_translate(cr, rect.origin.x, rect.origin.y);
   cairo_scale(cr, rect.size.width / image.width, rect.size.height / image.height);

@@ -21,5 +21,6 @@ struct CGContext::Backend {
   }
 };
 
-// A cairo surface holding the image's pixels (premultiplied); the caller destroys it.
+// A cairo surface holding the image's pixels (premultiplied); the caller destroys it. Null when
+// cairo cannot hold the image (a side beyond its limit, memory exhausted).
 cairo_surface_t* CGImageCreateCairoSurface(const CGImage& image);

@@ -11,4 +11,6 @@ void DeviceRootSet(const std::string& folder);
 const std::string& DeviceRootGet();
 
 // The file on this machine for a device path. A relative path is taken as relative to the root.
+// The path is normalised first ("." and ".." resolved by its text, as the device would resolve
+// them from its own "/"), so no ".." leads out of the device root.
 std::string DevicePathToHost(const std::string& devicePath);

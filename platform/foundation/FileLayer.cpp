@@ -28,6 +28,12 @@ bool fail(std::string* error, const char* what, int err) {
   return false;
 }
 
+// A file beyond kFileReadLimit: the message names the limit.
+void tooLarge(std::string* error) {
+  fail(error, "could not read the file", EFBIG);
+  if (error) *error += " (more than the " + std::to_string(kFileReadLimit >> 20) + " MiB a file may have)";
+}
+
 // Only regular files are read and replaced: a FIFO or a device could block, never end, or be a
 // part of the system that a write must not take the place of.
 bool notRegular(std::string* error, const char* what) {
@@ -156,7 +162,7 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
   if (::fstat(fd, &info) != 0) return failed([&] { fail(error, "could not read the file", errno); });
   if (!S_ISREG(info.st_mode)) return failed([&] { notRegular(error, "could not read the file"); });
   if (static_cast<std::uint64_t>(info.st_size) > kFileReadLimit)
-    return failed([&] { fail(error, "could not read the file", EFBIG); });
+    return failed([&] { tooLarge(error); });
 
   // The file may grow while it is read: it is read to its end, but never past the limit.
   std::vector<unsigned char> contents;
@@ -170,7 +176,7 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
     if (n == 0) break;
     contents.insert(contents.end(), buffer, buffer + n);
     if (contents.size() > kFileReadLimit)
-      return failed([&] { fail(error, "could not read the file", EFBIG); });
+      return failed([&] { tooLarge(error); });
   }
   ::close(fd);
   return contents;

@@ -166,3 +166,36 @@ TEST_F(EngineTest, AnUnusableFirstDesignLeavesTheMainSectionMissingUntilAUsableO
   EXPECT_TRUE(isUsableSection(*mainFilter.load()));
   EXPECT_EQ(performFilters.load(), &case2);
 }
+
+// Bands no kernel the switches choose ever runs: one that cannot be designed at the first rate
+// (above the Nyquist frequency, or with a bandwidth of 0) is created as a pass-through and never
+// keeps the main filter and the bass boost out of force.
+TEST_F(EngineTest, BandsThatCannotBeDesignedAreCreatedAsPassThroughsAndHoldNoKernelBack) {
+  struct Case {
+    const char* what;
+    double rate, width;
+    int passThroughBands;  // how many bands, from the top, cannot be designed
+  };
+  for (const Case& c : {Case{"32 kHz", 32000.0, 5.0, 1}, Case{"16 kHz", 16000.0, 5.0, 2},
+                        Case{"bandwidth 0", 44100.0, 0.0, 6}}) {
+    SCOPED_TRACE(c.what);
+    resetEngineForTesting();
+    enabled = true;
+    bassenabled = true;
+    bandwidth = c.width;
+    prepareEq(c.rate);
+    for (int i = 0; i < 6; ++i) {
+      biquad* band = plusFilters[i].load();
+      ASSERT_NE(band, nullptr) << i;
+      EXPECT_TRUE(isUsableSection(*band)) << i;
+      if (i >= 6 - c.passThroughBands) {
+        EXPECT_EQ(coef(band->c0), 1.0f);
+        EXPECT_EQ(bq(0.25f, band), 0.25f);
+      }
+    }
+    bandwidth = 5.0;  // the main section is designed again at the next preparation if it failed
+    prepareEq(c.rate);
+    EXPECT_NE(mainFilter.load(), nullptr);
+    EXPECT_EQ(performFilters.load(), &case1);
+  }
+}

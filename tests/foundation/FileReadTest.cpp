@@ -63,7 +63,7 @@ TEST_F(FileReads, AFileLargerThanTheReadLimitIsNotRead) {
   EXPECT_EQ(whole->length(), kFileReadLimit);
   whole = nullptr;
   fs::resize_file(host(kTarget), kFileReadLimit + 1);
-  EXPECT_EQ(whyNotRead(kTarget), std::string(kTarget) + ": could not read the file: File too large");
+  EXPECT_EQ(whyNotRead(kTarget), std::string(kTarget) + ": could not read the file: File too large (more than the 64 MiB a file may have)");
 }
 
 }  // namespace

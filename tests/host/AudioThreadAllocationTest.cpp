@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "CommandHarness.h"
 #include "host/media/DeviceFeed.h"
+#include "host/media/LoudnessMeter.h"
 #include "host/media/PeakLimiter.h"
 #include "host/media/TrackLoader.h"
 #include "host/media/TrackPlayback.h"
@@ -140,6 +142,24 @@ TEST_F(AudioThreadAllocationTest, TheCounterSeesAllocations) {
   counting = false;
   std::free(p);
   EXPECT_EQ(allocations.load(), 2);
+}
+
+// The loudness meter takes all its memory when made: a minute of 5.1, in blocks that end off
+// its 100 ms boundaries, and reading its figures, allocate nothing.
+TEST_F(AudioThreadAllocationTest, TheLoudnessMeterAllocatesNothingOnceMade) {
+  host::LoudnessMeter meter(6, 48000);
+  std::vector<float> block(4096 * 6);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = float(0.3 * std::sin(0.01 * double(i)));
+  allocations = 0;
+  counting = true;
+  double last = 0;
+  for (int i = 0; i < 700; ++i) {
+    meter.add(block.data(), 4096);
+    last = meter.momentary() + meter.shortTerm() + meter.integrated();
+  }
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_TRUE(std::isfinite(last));
 }
 
 TEST_F(AudioThreadAllocationTest, TakingBlocksFromTheRingThroughATapAllocatesNothing) {

@@ -190,6 +190,33 @@ TEST_F(PlayCommandTest,
   EXPECT_NE(out.samples[secondStart], input.samples[secondStart]);
 }
 
+// At 32 kHz the 16384 Hz band lies above the Nyquist frequency, at 16 kHz the 8192 Hz band too:
+// bands no kernel runs, which must not keep the next track from the equalizer.
+TEST_F(PlayCommandTest, AtRatesTheTopBandsCannotReachTheSecondTrackIsFilteredAsTheFirst) {
+  writeLastState(root(), kBassBoost);
+  for (const double rate : {32000.0, 16000.0}) {
+    SCOPED_TRACE(rate);
+    const std::string tag = std::to_string(int(rate));
+    const std::string first = writeTrack("first" + tag + ".wav", rate, 2, 2.5, 1);
+    const std::string second = writeTrack("second" + tag + ".wav", rate, 2, 1.0, 2);
+    const std::string out = file("out" + tag + ".wav");
+    const CommandResult r = play({first, second, "--output", out});
+    ASSERT_EQ(r.status, 0) << r.output;
+
+    const std::vector<DecodedAudio> queue{track("first" + tag + ".wav"),
+                                          track("second" + tag + ".wav")};
+    const DecodedAudio input = concatenate(queue);
+    const int64_t boundary = firstBlockAtOrAfter(2.0, queue, 4096);
+    const DecodedAudio rendered = readWav(out);
+    ASSERT_EQ(rendered.frames, input.frames);
+    const std::vector<float> expected = expectedWithBassBoost(input, boundary);
+    const size_t secondStart = size_t(queue[0].frames) * 2;
+    EXPECT_GE(firstDifference(rendered.samples, expected), expected.size())
+        << "first difference at " << firstDifference(rendered.samples, expected)
+        << ", the second track starts at " << secondStart;
+  }
+}
+
 TEST_F(PlayCommandTest, InterleavedLayoutAndAnotherBlockSizeFilterAlike) {
   writeLastState(root(), kBassBoost);
   const std::string in = writeTrack("in.wav", 48000, 2, 2.5);

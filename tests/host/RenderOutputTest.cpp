@@ -108,7 +108,7 @@ TEST_F(RenderOutputTest, TheSummaryCallsInfiniteAndNotANumberLevelsWhatTheyAre) 
     const std::string infiniteLine = levelsLine(r.output, 1, side), nanLine = levelsLine(r.output, 2, side);
     EXPECT_NE(infiniteLine.find("peak    +inf dBFS   RMS    +inf dBFS"), std::string::npos) << r.output;
     EXPECT_NE(nanLine.find("RMS not a number   bass RMS not a number"), std::string::npos) << r.output;
-    // libebur128 would call either track silent (-inf LUFS).
+    // The loudness meter would call either track silent (-inf LUFS).
     for (const std::string& line : {infiniteLine, nanLine})
       EXPECT_NE(line.find("loudness    n/a LUFS"), std::string::npos) << line;
   }

@@ -191,7 +191,7 @@ TEST_F(LastStateThatCannotBeRead, AFifoADeviceOrAnOversizedFileIsLeftAlone) {
   writeHostFile(kLastStatePath, "");
   std::filesystem::resize_file(host(kLastStatePath), kFileReadLimit + 1);
   expectLeftAlone([&] { EXPECT_EQ(std::filesystem::file_size(host(kLastStatePath)), kFileReadLimit + 1); },
-                  "could not read the file: File too large");
+                  "could not read the file: File too large (more than the 64 MiB a file may have)");
 }
 
 TEST_F(LastStateThatCannotBeRead, ALinkThatLeadsNowhereIsNeverReplaced) {
