@@ -18,6 +18,8 @@
 namespace host {
 namespace {
 
+constexpr const char* kPlayerVersion = TUNELY_VERSION;
+
 // Says so when a number's text is not a whole number; a range check alone would call "abc" out
 // of range. It reads the text as the option itself will.
 const CLI::Validator kWholeNumber(
@@ -53,6 +55,7 @@ int runCommandLine(int argc, char** argv) {
 
   CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tunely ") + kPlayerVersion);
 
   PlayOptions options;
   CLI::App* play = app.add_subcommand(
@@ -99,6 +102,15 @@ int runCommandLine(int argc, char** argv) {
                    "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "
                    "(tap, slide, switch, segment, type, delete, screenshot); see the README")
       ->check(CLI::ExistingFile);
+  bool limiter = false, noLimiter = false;
+  CLI::Option* limiterFlag = play->add_flag(
+      "--limiter", limiter,
+      "Send the output file through the peak limiter too (ceiling -1 dBFS), as the sound device's "
+      "output always is");
+  play->add_flag("--no-limiter", noLimiter,
+                 "Play on the sound device without the peak limiter that keeps every sample "
+                 "under -1 dBFS")
+      ->excludes(limiterFlag);
   play->add_flag("--no-tweaks", options.noTweaks,
                  "Load no substrate library: the player as it is without Tunely, for comparison");
 
@@ -115,6 +127,17 @@ int runCommandLine(int argc, char** argv) {
                      "(tunely curve --help for its options)");
   SinkCommand sink(app);
 
+  // A first word that names no subcommand is a mistake of its own, not a missing subcommand.
+  auto isSubcommand = [&app](const std::string& word) {
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+      if (sub->check_name(word)) return true;
+    return false;
+  };
+  if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
+    std::fprintf(stderr, "tunely: unknown subcommand \"%s\" (the subcommands are play and curve; see tunely --help)\n",
+                 argv[1]);
+    return 2;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -126,6 +149,9 @@ int runCommandLine(int argc, char** argv) {
   options.window = openWindow ? PlayOptions::Window::Open
                    : noWindow ? PlayOptions::Window::None
                               : PlayOptions::Window::Default;
+  options.limiter = limiter     ? PlayOptions::Limiter::On
+                    : noLimiter ? PlayOptions::Limiter::Off
+                                : PlayOptions::Limiter::Default;
   options.layout = layout == "interleaved"   ? SampleLayout::Interleaved
                    : layoutOption->count() > 0 ? SampleLayout::NonInterleaved
                                                : SampleLayout::Automatic;

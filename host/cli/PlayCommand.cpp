@@ -3,6 +3,7 @@
 #include "host/cli/PlayerStartup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -16,16 +17,19 @@
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
 #include "host/media/OutputFile.h"
+#include "host/media/PeakLimiter.h"
 #include "host/media/ProgressBar.h"
 #include "host/media/RealtimePlayer.h"
 #include "host/media/SoundDeviceLimits.h"
 #include "host/media/StopRequest.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
+#include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSession.h"
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
 #include "host/window/PlayerWindow.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
 
 namespace host {
@@ -101,12 +105,27 @@ std::string outputOverwritesInput(const std::string& output, const std::vector<Q
 }
 
 // The window, when this session shows one: live playback opens it where there is a display,
-// offline rendering only when asked. Without a display the player says so once and goes on.
-std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session) {
-  const bool wanted = options.window == PlayOptions::Window::Open ||
-                      (options.window == PlayOptions::Window::Default && !offline);
+// offline rendering only when asked. Without a display the player says so once and goes on; a
+// window asked for, or one a named display will not take, is an error (`error` set).
+std::unique_ptr<PlayerWindow> openWindow(const PlayOptions& options, bool offline, PlayerSession& session,
+                                         std::string& failure) {
+  const bool asked = options.window == PlayOptions::Window::Open;
+  const bool wanted = asked || (options.window == PlayOptions::Window::Default && !offline);
   if (!wanted) return nullptr;
-  return openPlayerWindow(session, options.scale, "Tunely");
+  return openPlayerWindow(session, options.scale, "Tunely", asked, failure);
+}
+
+// How long the limiter acted, in the summary: a listener who hears it pump learns why.
+void reportLimiting(const PeakLimiter& limiter) {
+  const int64_t frames = limiter.framesLimited();
+  if (frames == 0) {
+    std::cout << "Limiter: never acted (every sample stayed under -1 dBFS)" << std::endl;
+    return;
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "Limiter: acted for %.2f s to keep every sample under -1 dBFS",
+                double(frames) / limiter.sampleRate());
+  std::cout << text << std::endl;
 }
 
 }  // namespace
@@ -161,14 +180,36 @@ int runPlay(const PlayOptions& options) {
   if (offline) clock.emplace();
 
   if (!options.noTweaks && !loadTweaks(root)) anyFailed = true;
+  const std::string settingsPath = playerSettingsPath(root);
+  const PlayerSettings playerSettings = readPlayerSettings(settingsPath);
   PlayerSession session;
+  session.transport().volume = playerSettings.volume;
   session.setUpControls();
   SessionFrontEnd frontEnd(session);
-  frontEnd.attachWindow(openWindow(options, offline, session));
+  // What goes to the speakers takes the volume and the limiter; a file only the limiter, when
+  // asked for.
+  PeakLimiter fileLimiter;
+  const PeakLimiter* limiter = nullptr;
+  if (!offline) {
+    DeviceFeed& feed = device.device().feed();
+    feed.setLimiterOn(options.limiter != PlayOptions::Limiter::Off);
+    if (feed.limiterOn()) limiter = &feed.limiter();
+    feed.volume().startAt(playerSettings.volume);
+    frontEnd.attachOutput(&feed.volume(), limiter);
+  } else if (options.limiter == PlayOptions::Limiter::On) {
+    fileLimiter.configure(queue.front().info.channels, queue.front().info.sampleRate);
+    output.sink().limitPeaks(&fileLimiter);
+    limiter = &fileLimiter;
+    frontEnd.attachOutput(nullptr, limiter);
+  }
+  std::string windowFailure;
+  frontEnd.attachWindow(openWindow(options, offline, session, windowFailure));
+  if (!windowFailure.empty()) return fail(windowFailure);
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   auto* screen = static_cast<UIWindow*>(session.window());
   ScreenActions actions(screen);
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   const TrackSettings settings{options.layout, options.blockFrames};
@@ -180,9 +221,23 @@ int runPlay(const PlayOptions& options) {
                               ProgressBar::standardErrorIsTerminal(), frontEnd)
               : device.play(session, queue, settings, frontEnd);
 
+  // Whatever ended the session, nothing the listener set up is lost: the panel left open closes
+  // as their tap on "Done" would, open dialogs cancelled first. Its window is no longer looked
+  // at, so an alert about it goes to the terminal.
+  UIAlertView::setEchoesToStandardError(true);
+  if (actions.closeWhatIsOpen())
+    std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
+
   // Lines the tap queued from the audio thread belong before the summary that reports on them.
   NSLogFlush();
   printSummary(std::cout, outcome.reports);
+  if (limiter) reportLimiting(*limiter);
+  if (session.transport().volume != playerSettings.volume) {
+    PlayerSettings changed = playerSettings;
+    changed.volume = session.transport().volume;
+    if (!writePlayerSettings(settingsPath, changed, error))
+      std::fprintf(stderr, "tunely: the volume is not kept for the next session: %s\n", error.c_str());
+  }
   if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;
   if (outcome.interrupted) {

@@ -22,6 +22,8 @@ struct PlayOptions {
   enum class Window { Default, Open, None } window = Window::Default;
   int scale = 0;       // pixels per point of the window and of screenshots; 0: the best fit
   std::string script;  // a session script to carry out, if any
+  // The peak limiter on what goes out: by default on for the sound device, off for a file.
+  enum class Limiter { Default, On, Off } limiter = Limiter::Default;
 };
 
 // Exit statuses besides 0 (all played), 1 (something failed) and 128 + the signal that stopped play.

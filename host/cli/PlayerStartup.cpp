@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "foundation/DeviceRoot.h"
@@ -11,22 +12,29 @@
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerClasses.h"
 #include "host/player/PlayerSession.h"
+#include "host/script/ScreenActions.h"
 #include "host/window/PlayerWindow.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
 
 namespace host {
 namespace {
 
-// The keys the window gives the player itself: Space plays or pauses as the play button does;
-// the arrows move 5 seconds back or ahead.
-void handlePlayerKey(PlayerSession& session, PlayerKey key) {
+void handlePlayerKey(PlayerSession& session, ScreenActions& actions, PlayerKey key) {
   PlayerTransport& t = session.transport();
+  NSObject* controls = session.controlsView();
   switch (key) {
-    case PlayerKey::PlayPause:
-      msgSend<void>(session.controlsView(), sel_registerName("_playPauseButton:"), nullptr);
-      break;
+    case PlayerKey::PlayPause: msgSend<void>(controls, sel_registerName("_playPauseButton:"), nullptr); break;
+    case PlayerKey::Next: msgSend<void>(controls, sel_registerName("_nextTrackButton:"), nullptr); break;
+    case PlayerKey::Previous: msgSend<void>(controls, sel_registerName("_previousTrackButton:"), nullptr); break;
     case PlayerKey::SeekBack: t.seekTo = std::max(0.0, t.position - 5); break;
     case PlayerKey::SeekForward: t.seekTo = std::min(t.duration, t.position + 5); break;
+    case PlayerKey::VolumeUp:
+    case PlayerKey::VolumeDown:
+      t.volume = std::clamp(t.volume + (key == PlayerKey::VolumeUp ? 0.05f : -0.05f), 0.0f, 1.0f);
+      session.showVolume();
+      break;
+    case PlayerKey::Cancel: actions.cancelFrontmost(); break;
   }
 }
 
@@ -66,16 +74,31 @@ bool loadTweaks(const std::string& root) {
 }
 
 std::unique_ptr<PlayerWindow> openPlayerWindow(PlayerSession& session, int scale,
-                                               const std::string& title) {
+                                               const std::string& title, bool asked,
+                                               std::string& failure) {
   std::string error;
   auto* screen = static_cast<UIWindow*>(session.window());
   std::unique_ptr<PlayerWindow> window = PlayerWindow::open(screen, scale, title, error);
   if (!window) {
-    std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
+    if (asked || displayAvailable()) {
+      const char* display = std::getenv("DISPLAY");
+      if (!display || !*display) display = std::getenv("WAYLAND_DISPLAY");
+      failure = display && *display ? "cannot open a window on the display \"" + std::string(display) + "\": " + error
+                                    : "cannot open a window: " + error;
+    } else {
+      std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());
+    }
     return nullptr;
   }
-  window->onPlayerKey = [&session](PlayerKey key) { handlePlayerKey(session, key); };
+  // Alerts show on the window; the terminal need not repeat them.
+  UIAlertView::setEchoesToStandardError(false);
   return window;
+}
+
+void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& actions) {
+  window.onPlayerKey = [&session, &actions](PlayerKey key) { handlePlayerKey(session, actions, key); };
+  window.onWheel = [&actions](CGPoint point, int notches) { actions.nudgeSliderAt(point, notches); };
+  window.onStrayText = [&actions](const std::string& text) { return actions.typeIntoLoneField(text); };
 }
 
 }  // namespace host

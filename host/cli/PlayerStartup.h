@@ -9,6 +9,7 @@ namespace host {
 
 class PlayerSession;
 class PlayerWindow;
+class ScreenActions;
 
 // The device root to use (`requested`, or the default one), absolute, with Lowtide.dylib and the
 // resources installed unless `noTweaks`, set as the process's root under `profile`. Empty with
@@ -21,9 +22,18 @@ std::string setUpDeviceRoot(const std::string& requested, bool noTweaks, const s
 // library failed to load (each is reported).
 bool loadTweaks(const std::string& root);
 
-// The player's window titled `title`, its keys working the session's transport; none when there
-// is no display (said once).
+// The player's window titled `title`. Without a display the player says so once and goes on
+// without one; a window `asked` for, or one a named display will not take, is an error
+// (`failure` set, naming the display). While a window shows, alerts are not echoed to the
+// terminal.
 std::unique_ptr<PlayerWindow> openPlayerWindow(PlayerSession& session, int scale,
-                                               const std::string& title);
+                                               const std::string& title, bool asked,
+                                               std::string& failure);
+
+// The window's keys, wheel and stray typing, once the screen's actions exist: Space and the play
+// key play or pause as the play button does; the arrows move 5 seconds back or ahead, or the
+// volume up and down a step; the next and previous keys act as their buttons; Escape taps the
+// cancel button of what sits in front.
+void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& actions);
 
 }  // namespace host

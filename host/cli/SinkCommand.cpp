@@ -19,6 +19,7 @@
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
 #include "host/window/PlayerWindow.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
 
 namespace host {
@@ -119,10 +120,15 @@ int runSink(const SinkOptions& options) {
   PlayerSession session;
   session.setUpControls();
   SessionFrontEnd frontEnd(session);
-  if (!options.noWindow) frontEnd.attachWindow(openPlayerWindow(session, options.scale, "Tunely"));
+  if (!options.noWindow) {
+    std::string windowFailure;
+    frontEnd.attachWindow(openPlayerWindow(session, options.scale, "Tunely", false, windowFailure));
+    if (!windowFailure.empty()) return fail(windowFailure);
+  }
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   ScreenActions actions(static_cast<UIWindow*>(session.window()));
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   DesktopTap tap(session, standIn, options.channels, kRateBeforeTheGraphSays);
@@ -158,6 +164,10 @@ int runSink(const SinkOptions& options) {
       break;
     }
   }
+  // As in the player: the panel left open closes as "Done" would, so its settings are kept.
+  UIAlertView::setEchoesToStandardError(true);
+  if (actions.closeWhatIsOpen())
+    std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
   sink.stop();  // before the tap it runs goes
   NSLogFlush();
   if (frontEnd.scriptFailed()) anyFailed = true;

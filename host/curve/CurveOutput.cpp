@@ -1,6 +1,7 @@
 #include "host/curve/CurveOutput.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "Lowtide/panel/ResponsePlot.h"
@@ -8,19 +9,27 @@
 namespace host {
 namespace {
 
+// Below this a crosstalk is the rounding of the arithmetic, not a sound: there is none.
+constexpr double kNoCrosstalkDb = -240;
+
 std::string levelOrNothing(double db, const char* pattern, const char* nothing) {
   if (!std::isfinite(db)) return nothing;
   char text[32];
   std::snprintf(text, sizeof text, pattern, db);
+  // A level that rounds to zero is zero, whichever side it came from: never "-0.00".
+  if (text[0] == '-' && std::string(text).find_first_of("123456789") == std::string::npos)
+    std::snprintf(text, sizeof text, pattern, 0.0);
   return text;
 }
+
+double crosstalkOrNone(double db) { return db < kNoCrosstalkDb ? -INFINITY : db; }
 
 }  // namespace
 
 void writeCurveCsv(std::FILE* out, const lowtide::ResponseCurve& curve) {
   std::fprintf(out, "frequency_hz,level_db,crosstalk_db\n");
   for (const lowtide::CurvePoint& p : curve.points)
-    std::fprintf(out, "%.3f,%.4f,%s\n", p.frequency, p.levelDb, levelOrNothing(p.crosstalkDb, "%.4f", "").c_str());
+    std::fprintf(out, "%.3f,%s,%s\n", p.frequency, levelOrNothing(p.levelDb, "%.4f", "-inf").c_str(), levelOrNothing(crosstalkOrNone(p.crosstalkDb), "%.4f", "").c_str());
 }
 
 void printCurveTable(std::FILE* out, const lowtide::EqualizerChain& chain, const std::string& settings,
@@ -36,8 +45,8 @@ void printCurveTable(std::FILE* out, const lowtide::EqualizerChain& chain, const
   std::fprintf(out, "%11s  %11s%s\n", "frequency", "level", crosstalk ? "   crosstalk" : "");
   for (const lowtide::CurvePoint& p : curve.points) {
     std::fprintf(out, "%8.0f Hz  %8s dB", p.frequency, levelOrNothing(p.levelDb, "%+.2f", "-inf").c_str());
-    if (crosstalk) std::fprintf(out, "  %7s%s", levelOrNothing(p.crosstalkDb, "%+.1f", "none").c_str(),
-                                std::isfinite(p.crosstalkDb) ? " dB" : "   ");
+    if (crosstalk) std::fprintf(out, "  %7s%s", levelOrNothing(crosstalkOrNone(p.crosstalkDb), "%+.1f", "none").c_str(),
+                                std::isfinite(crosstalkOrNone(p.crosstalkDb)) ? " dB" : "   ");
     std::fprintf(out, "\n");
   }
 }

@@ -7,9 +7,11 @@
 
 namespace host {
 
-void DeviceFeed::configure(int channels, int64_t blockFrames) {
+void DeviceFeed::configure(int channels, int64_t blockFrames, double sampleRate) {
   channels_ = channels;
   blockFrames_ = std::max<int64_t>(1, blockFrames);
+  volume_.configure(channels);
+  limiter_.configure(channels, sampleRate);
 }
 
 void DeviceFeed::forgetTracks() {
@@ -57,6 +59,12 @@ void DeviceFeed::letGo(const TrackPlayback* track) {
 }
 
 void DeviceFeed::fill(float* out, int64_t frames) noexcept {
+  fillFromTracks(out, frames);
+  volume_.process(out, frames);
+  if (limiterOn_) limiter_.process(out, frames);
+}
+
+void DeviceFeed::fillFromTracks(float* out, int64_t frames) noexcept {
   const size_t ch = size_t(channels_);
   if (const uint64_t request = stillRequest_.load(std::memory_order_acquire); request & 1) {
     stillAcknowledged_.store(request, std::memory_order_release);

@@ -13,14 +13,19 @@
 #include <atomic>
 #include <cstdint>
 
+#include "host/media/OutputGain.h"
+#include "host/media/PeakLimiter.h"
+
 namespace host {
 
 class TrackPlayback;
 
 class DeviceFeed {
  public:
-  // Main thread, while no callback runs.
-  void configure(int channels, int64_t blockFrames);
+  // Main thread, while no callback runs. Every block then goes through the volume and, when it
+  // is on, the peak limiter, after the tracks and their taps (silence included).
+  void configure(int channels, int64_t blockFrames, double sampleRate = 44100);
+  void setLimiterOn(bool on) { limiterOn_ = on; }
   void forgetTracks();
 
   // Audio thread: one callback's `frames` frames, interleaved. Allocates nothing, takes no lock,
@@ -39,11 +44,16 @@ class DeviceFeed {
   // track, playing or handed over.
   void letGo(const TrackPlayback* track);
 
+  OutputGain& volume() { return volume_; }
+  const PeakLimiter& limiter() const { return limiter_; }
+  bool limiterOn() const { return limiterOn_; }
+
   // Frames of silence written because playback was paused or held.
   int64_t framesHeld() const noexcept { return framesHeld_.load(std::memory_order_relaxed); }
 
  private:
   void requestStill(bool still);
+  void fillFromTracks(float* out, int64_t frames) noexcept;
 
   int channels_ = 2;
   int64_t blockFrames_ = 4096;
@@ -55,6 +65,9 @@ class DeviceFeed {
   std::atomic<uint64_t> stillRequest_{0};
   std::atomic<uint64_t> stillAcknowledged_{0};
   std::atomic<int64_t> framesHeld_{0};
+  OutputGain volume_;
+  PeakLimiter limiter_;
+  bool limiterOn_ = false;
 };
 
 }  // namespace host

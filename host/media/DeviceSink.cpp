@@ -1,5 +1,7 @@
 #include "host/media/DeviceSink.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -9,6 +11,26 @@
 #include "host/media/SoundDeviceLimits.h"
 
 namespace host {
+namespace {
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA's library reports every step of a failed device search on stderr, ahead of the player's
+// own one-line reason. SDL loads it at run time; the player loads the same library first and
+// gives it a handler that keeps quiet. Without ALSA there is nothing to quieten.
+void quietenAlsa() {
+  static const bool done = [] {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_GLOBAL);
+    if (alsa == nullptr) return false;
+    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler != nullptr) setHandler(&ignoreAlsaMessage);
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
 
 DeviceSink::~DeviceSink() { close(); }
 
@@ -23,6 +45,7 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
   // turns them into a quit event that nothing reads here: the player's own handlers must see
   // them (see StopRequest).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  quietenAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = SDL_GetError();
     return false;
@@ -50,7 +73,7 @@ bool DeviceSink::open(double sampleRate, int channels, int64_t blockFrames, std:
     close();
     return false;
   }
-  feed_.configure(obtained_.channels, blockFrames);
+  feed_.configure(obtained_.channels, blockFrames, double(obtained_.freq));
   return true;
 }
 

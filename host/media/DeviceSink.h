@@ -46,6 +46,7 @@ class DeviceSink {
   void letGo(const TrackPlayback* track) { feed_.letGo(track); }
 
   const DeviceFeed& feed() const { return feed_; }
+  DeviceFeed& feed() { return feed_; }
 
  private:
   static void SDLCALL callback(void* self, Uint8* stream, int len);

@@ -29,6 +29,7 @@ class RealtimePlayer {
                    const TrackSettings& settings, SessionFrontEnd& frontEnd);
 
   const DeviceSink& device() const { return device_; }
+  DeviceSink& device() { return device_; }
 
  private:
   DeviceSink device_;

@@ -2,6 +2,11 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "host/media/PeakLimiter.h"
+
 namespace host {
 
 WavFileSink::~WavFileSink() { close(); }
@@ -19,6 +24,8 @@ bool WavFileSink::open(const std::string& path, double sampleRate, int channels,
     return false;
   }
   frames_ = 0;
+  owed_ = 0;
+  channels_ = channels;
   // The length is known only at the end: libsndfile writes a plain WAV header when it fits.
   sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   // Samples beyond full scale are written as they are: the file shows what the filter made.
@@ -31,6 +38,16 @@ bool WavFileSink::write(const float* frames, int64_t count, std::string& error) 
     error = "the output file is not open";
     return false;
   }
+  if (!limiter_) return writeThrough(frames, count, error);
+  scratch_.assign(frames, frames + size_t(count) * size_t(channels_));
+  limiter_->process(scratch_.data(), count);
+  // The first frames out of the limiter are its delay's silence.
+  const int64_t skip = std::min(count, limiter_->latencyFrames() - owed_);
+  owed_ += skip;
+  return writeThrough(scratch_.data() + size_t(skip) * size_t(channels_), count - skip, error);
+}
+
+bool WavFileSink::writeThrough(const float* frames, int64_t count, std::string& error) {
   const sf_count_t written = sf_writef_float(file_, frames, count);
   if (written > 0) frames_ += written;
   if (written != count) {
@@ -42,6 +59,17 @@ bool WavFileSink::write(const float* frames, int64_t count, std::string& error) 
 
 bool WavFileSink::close(std::string& error) {
   if (!file_) return true;
+  if (limiter_ && owed_ > 0) {
+    // What the limiter still holds comes out as silence goes in.
+    scratch_.assign(size_t(owed_) * size_t(channels_), 0.0f);
+    limiter_->process(scratch_.data(), owed_);
+    const int64_t tail = std::exchange(owed_, 0);
+    if (!writeThrough(scratch_.data(), tail, error)) {
+      sf_close(file_);
+      file_ = nullptr;
+      return false;
+    }
+  }
   // The header is rewritten with the final sizes here, over the space it took at the start.
   const int status = sf_close(file_);
   file_ = nullptr;

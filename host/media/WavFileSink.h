@@ -5,10 +5,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct sf_private_tag;
 
 namespace host {
+
+class PeakLimiter;
 
 class WavFileSink {
  public:
@@ -25,12 +28,23 @@ class WavFileSink {
   bool close(std::string& error);
   void close();
 
+  // Sends what is written through a peak limiter first (set before the first write). The file
+  // keeps the frames' timing: the limiter's delay is taken off the start and its last frames
+  // are written at close.
+  void limitPeaks(PeakLimiter* limiter) { limiter_ = limiter; }
+
   bool isOpen() const { return file_ != nullptr; }
-  int64_t framesWritten() const { return frames_; }
+  int64_t framesWritten() const { return frames_ + owed_; }
 
  private:
+  bool writeThrough(const float* frames, int64_t count, std::string& error);
+
   sf_private_tag* file_ = nullptr;
   int64_t frames_ = 0;
+  PeakLimiter* limiter_ = nullptr;
+  std::vector<float> scratch_;
+  int channels_ = 0;
+  int64_t owed_ = 0;  // frames taken in that the limiter still holds
 };
 
 }  // namespace host

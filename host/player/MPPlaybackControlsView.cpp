@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace host {
 namespace {
@@ -26,6 +27,8 @@ void MPPlaybackControlsView::registerMembers(Class cls) {
   class_addMethod(cls, sel("_playPauseButton:"), &playPauseButtonTapped, "v@:@");
   class_addMethod(cls, sel("_previousTrackButton:"), &previousTrackTapped, "v@:@");
   class_addMethod(cls, sel("_nextTrackButton:"), &nextTrackTapped, "v@:@");
+  class_addMethod(cls, sel("_repeatButton:"), &repeatTapped, "v@:@");
+  class_addMethod(cls, sel("_volumeSliderMoved:"), &volumeMoved, "v@:@");
   class_addMethod(cls, sel("detailSliderTrackingDidBegin:"), &sliderDidBegin, "v@:@");
   class_addMethod(cls, sel("detailSliderTrackingDidEnd:"), &sliderDidEnd, "v@:@");
   class_addMethod(cls, sel("detailSliderTrackingDidCancel:"), &sliderDidCancel, "v@:@");
@@ -55,6 +58,7 @@ id MPPlaybackControlsView::newButtonForPart(id self, SEL, uint64_t part) {
                        : part == kPlayPausePart     ? "_playPauseButton:"
                        : part == kPreviousTrackPart ? "_previousTrackButton:"
                        : part == kNextTrackPart     ? "_nextTrackButton:"
+                       : part == kRepeatPart        ? "_repeatButton:"
                                                     : nullptr;
   if (action != nullptr) button->addTarget(self, sel(action), UIControlEventTouchUpInside);
   view->buttons_.push_back(button);
@@ -84,8 +88,9 @@ Ref<UILabel> MPPlaybackControlsView::addLabel(CGRect frame, double size, bool bo
 
 // The Now Playing screen, laid out for the view's height below the window's status bar: the queue position,
 // artwork, the position slider with elapsed and remaining time, title and artist, the transport
-// buttons, and along the bottom the shuffle button, leaving room at x 186 to 270 for the
-// buttons a loaded library may add there.
+// buttons, the volume slider with the limiter's read-out under it, and along the bottom the
+// shuffle and repeat buttons, leaving room at x 186 to 270 for the buttons a loaded library may
+// add there.
 void MPPlaybackControlsView::initializeControls(id self, SEL) {
   MPPlaybackControlsView* view = controls(self);
   ++view->initializeCalls_;
@@ -118,14 +123,40 @@ void MPPlaybackControlsView::initializeControls(id self, SEL) {
   view->playPauseButton_ = playPause;
   view->addTransportButton(kNextTrackPart, TransportGlyph::Next, CGRectMake(w / 2 + 50, controlsY, 60, 44), "next");
 
+  const double volumeY = controlsY + 52;
+  view->volumeSlider_ = ::make<UISlider>(CGRectMake(44, volumeY, w - 88, 34));
+  view->volumeSlider_->setAccessibilityIdentifier("volume");
+  view->volumeSlider_->setValue(view->transport_ ? view->transport_->volume : 1.0f);
+  view->volumeSlider_->addTarget(self, sel("_volumeSliderMoved:"), UIControlEventValueChanged);
+  view->addSubview(view->volumeSlider_);
+  // The speaker at either end says what the slider is for: quiet on the left, loud on the right.
+  for (bool loud : {false, true}) {
+    Ref<SpeakerGlyphView> speaker = ::make<SpeakerGlyphView>();
+    speaker->setLoud(loud);
+    speaker->setFrame(CGRectMake(loud ? w - 42 : 18, volumeY + 5, 24, 24));
+    view->addSubview(speaker);
+  }
+  Ref<UIColor> warning = UIColor::colorWithRed(0.86, 0.2, 0.16, 1);
+  view->limitingLabel_ = view->addLabel(CGRectMake(20, volumeY + 34, w - 40, 14), 11, false, warning.get(),
+                                        NSTextAlignment::Center, "limiting");
+
+  // Titles in a size that fits their longest state ("Shuffle On", "Repeat One").
   auto* shuffle = static_cast<MPButton*>(msgSend<id, uint64_t>(self, sel("newButtonForPart:"), kShufflePart));
   shuffle->setTag(kShuffleButtonTag);
+  shuffle->setTitleFont(UIFont::systemFontOfSize(13));
   shuffle->setTitleForState("Shuffle", UIControlStateNormal);
   // The same height as the equalizer text button the system adds, so the titles share a line.
   shuffle->setFrame(CGRectMake(16, h - 35, 80, 40));
   shuffle->setAccessibilityIdentifier("shuffle");
   view->addSubview(shuffle);
   view->shuffleButton_ = shuffle;
+  auto* repeat = static_cast<MPButton*>(msgSend<id, uint64_t>(self, sel("newButtonForPart:"), kRepeatPart));
+  repeat->setTitleFont(UIFont::systemFontOfSize(13));
+  repeat->setTitleForState("Repeat", UIControlStateNormal);
+  repeat->setFrame(CGRectMake(96, h - 35, 84, 40));
+  repeat->setAccessibilityIdentifier("repeat");
+  view->addSubview(repeat);
+  view->repeatButton_ = repeat;
   view->showTrack();
 }
 
@@ -139,6 +170,13 @@ void MPPlaybackControlsView::reloadControls(id self, SEL) {
     view->shuffleButton_->setSelected(view->shuffling_);
     view->shuffleButton_->setTitleForState(view->shuffling_ ? "Shuffle On" : "Shuffle", UIControlStateNormal);
   }
+  if (view->repeatButton_ != nullptr && view->transport_) {
+    using Repeat = PlayerTransport::Repeat;
+    const Repeat r = view->transport_->repeat;
+    view->repeatButton_->setSelected(r != Repeat::Off);
+    view->repeatButton_->setTitleForState(r == Repeat::All ? "Repeat All" : r == Repeat::One ? "Repeat One" : "Repeat",
+                                          UIControlStateNormal);
+  }
 }
 
 void MPPlaybackControlsView::shuffleButtonTapped(id self, SEL, id sender) {
@@ -146,6 +184,10 @@ void MPPlaybackControlsView::shuffleButtonTapped(id self, SEL, id sender) {
   ++view->shuffleHandlerCalls_;
   view->lastShuffleSender_ = sender;
   view->shuffling_ = !view->shuffling_;
+  if (PlayerTransport* t = view->transport_) {
+    t->shuffle = view->shuffling_;
+    if (t->shuffle) ++t->shuffleGeneration;  // each switch-on deals a new order
+  }
   if (view->shuffleButton_ != nullptr) view->shuffleButton_->setSelected(view->shuffling_);
   msgSend<void>(self, sel("reloadControls"));
 }
@@ -162,6 +204,36 @@ void MPPlaybackControlsView::previousTrackTapped(id self, SEL, id) {
 
 void MPPlaybackControlsView::nextTrackTapped(id self, SEL, id) {
   if (PlayerTransport* t = controls(self)->transport_) ++t->skip;
+}
+
+// Off, all, one, and off again.
+void MPPlaybackControlsView::repeatTapped(id self, SEL, id) {
+  using Repeat = PlayerTransport::Repeat;
+  if (PlayerTransport* t = controls(self)->transport_)
+    t->repeat = t->repeat == Repeat::Off ? Repeat::All : t->repeat == Repeat::All ? Repeat::One : Repeat::Off;
+  msgSend<void>(self, sel("reloadControls"));
+}
+
+void MPPlaybackControlsView::volumeMoved(id self, SEL, id) {
+  MPPlaybackControlsView* view = controls(self);
+  if (view->transport_ && view->volumeSlider_) view->transport_->volume = view->volumeSlider_->value();
+}
+
+void MPPlaybackControlsView::showVolume() {
+  if (transport_ && volumeSlider_) volumeSlider_->setValue(transport_->volume);
+}
+
+void MPPlaybackControlsView::showLimiting() {
+  if (!transport_ || !limitingLabel_) return;
+  // A tenth of a dB is as fine as the eye follows; below that the limiter is as good as idle.
+  const double db = transport_->limitingDb;
+  if (db > -0.05) {
+    limitingLabel_->setText("");
+    return;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, "Limiting \u2212%.1f dB", -db);
+  limitingLabel_->setText(text);
 }
 
 void MPPlaybackControlsView::sliderDidBegin(id self, SEL, id) { controls(self)->scrubbing_ = true; }

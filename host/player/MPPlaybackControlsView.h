@@ -4,7 +4,7 @@
 //   _initializeControls, reloadControls                       "v@:"
 //   newButtonForPart: (part code)                               "@@:Q", a button it keeps
 //   _shuffleButton:, _playPauseButton:, _previousTrackButton:,
-//   _nextTrackButton: (the tapped button)                       "v@:@"
+//   _nextTrackButton:, _repeatButton: (the tapped button)       "v@:@"
 //   detailSliderTrackingDidBegin:/DidEnd:/DidCancel: (slider)   "v@:@"
 // Part code 2048 is the shuffle part: its buttons' taps send _shuffleButton: to this view.
 //
@@ -21,6 +21,7 @@
 #include "host/player/NowPlayingArt.h"
 #include "host/player/PlayerTransport.h"
 #include "uikit/UILabel.h"
+#include "uikit/UISlider.h"
 #include "uikit/UIView.h"
 
 namespace host {
@@ -29,6 +30,7 @@ inline constexpr uint64_t kPlayPausePart = 1;
 inline constexpr uint64_t kPreviousTrackPart = 2;
 inline constexpr uint64_t kNextTrackPart = 4;
 inline constexpr uint64_t kShufflePart = 2048;
+inline constexpr uint64_t kRepeatPart = 4096;
 inline constexpr long kPlayPauseButtonTag = 1;
 inline constexpr long kShuffleButtonTag = 2048;
 
@@ -44,11 +46,15 @@ class MPPlaybackControlsView : public UIView {
   // The display of what plays.
   void showTrack();
   void showPosition();
+  void showLimiting();  // the limiter's gain reduction, while it acts
+  void showVolume();
 
   // What the player's own methods did, for the player's display and for tests.
   MPButton* shuffleButton() const { return shuffleButton_; }
   MPButton* playPauseButton() const { return playPauseButton_; }
   MPDetailSlider* slider() const { return slider_.get(); }
+  UISlider* volumeSlider() const { return volumeSlider_.get(); }
+  MPButton* repeatButton() const { return repeatButton_; }
   bool shuffling() const { return shuffling_; }
   int shuffleHandlerCalls() const { return shuffleHandlerCalls_; }
   id lastShuffleSender() const { return lastShuffleSender_; }
@@ -69,6 +75,8 @@ class MPPlaybackControlsView : public UIView {
   static void playPauseButtonTapped(id self, SEL, id sender);
   static void previousTrackTapped(id self, SEL, id sender);
   static void nextTrackTapped(id self, SEL, id sender);
+  static void repeatTapped(id self, SEL, id sender);
+  static void volumeMoved(id self, SEL, id slider);
   static void sliderDidBegin(id self, SEL, id slider);
   static void sliderDidEnd(id self, SEL, id slider);
   static void sliderDidCancel(id self, SEL, id slider);
@@ -81,6 +89,9 @@ class MPPlaybackControlsView : public UIView {
   std::vector<Ref<MPButton>> buttons_;  // every button it made: it is their action target
   MPButton* shuffleButton_ = nullptr;
   MPButton* playPauseButton_ = nullptr;
+  MPButton* repeatButton_ = nullptr;
+  Ref<UISlider> volumeSlider_;
+  Ref<UILabel> limitingLabel_;
   Ref<MPDetailSlider> slider_;
   Ref<ArtworkView> artwork_;
   Ref<UILabel> titleLabel_, artistLabel_, elapsedLabel_, remainingLabel_, queueLabel_;

@@ -10,6 +10,7 @@ namespace host {
 
 OBJC_CLASS(StatusBarView, UIView)
 OBJC_CLASS(ArtworkView, UIView)
+OBJC_CLASS(SpeakerGlyphView, UIView)
 
 // Light content over a dark screen, dark over a light one, as the screen under it now is.
 CGColor StatusBarView::inkOver(const CGColor& behind) {
@@ -85,6 +86,34 @@ void ArtworkView::drawRect(CGContext& ctx, CGRect r) {
     const double height = h * r.size.height * 0.6;
     ctx.fillRoundedRect(CGRectMake(x, bottom - height, barWidth, height), barWidth / 4);
     x += barWidth + gap;
+  }
+}
+
+}  // namespace host
+
+namespace host {
+
+void SpeakerGlyphView::drawRect(CGContext& ctx, CGRect r) {
+  const double cx = CGRectGetMidX(r), cy = CGRectGetMidY(r);
+  const double x = loud_ ? cx - 7 : cx - 4;
+  const CGColor grey{0.56, 0.56, 0.58, 1};
+  ctx.setFillColor(grey);
+  ctx.beginPath();
+  ctx.moveToPoint(x, cy - 2.5);
+  ctx.addLineToPoint(x + 3, cy - 2.5);
+  ctx.addLineToPoint(x + 7, cy - 6);
+  ctx.addLineToPoint(x + 7, cy + 6);
+  ctx.addLineToPoint(x + 3, cy + 2.5);
+  ctx.addLineToPoint(x, cy + 2.5);
+  ctx.closePath();
+  ctx.fillPath();
+  if (!loud_) return;
+  ctx.setStrokeColor(grey);
+  ctx.setLineWidth(1.2);
+  for (double radius : {4.0, 7.5}) {
+    ctx.beginPath();
+    ctx.addArc(x + 7, cy, radius, -0.8, 0.8);
+    ctx.strokePath();
   }
 }
 

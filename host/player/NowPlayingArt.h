@@ -1,5 +1,6 @@
-// The Now Playing screen's own drawing: the status bar at the top of the screen, and the artwork
-// square, drawn from the track's title (files carry no pictures the player reads).
+// The Now Playing screen's own drawing: the status bar at the top of the screen, the artwork
+// square, drawn from the track's title (files carry no pictures the player reads), and the
+// speakers beside the volume slider.
 #pragma once
 
 #include <string>
@@ -27,6 +28,17 @@ class ArtworkView : public UIView {
 
  private:
   std::string title_;
+};
+
+// A small speaker at either end of the volume slider, with sound waves when `loud`.
+class SpeakerGlyphView : public UIView {
+ public:
+  static Class runtimeClass();  // "SpeakerGlyphView"
+  void setLoud(bool loud) { loud_ = loud; }
+  void drawRect(CGContext& context, CGRect rect) override;
+
+ private:
+  bool loud_ = false;
 };
 
 }  // namespace host

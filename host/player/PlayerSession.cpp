@@ -62,6 +62,9 @@ bool PlayerSession::controlsCovered() const {
   return false;
 }
 
+void PlayerSession::showVolume() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showVolume(); }
+void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
+
 PlayerSession::~PlayerSession() = default;
 
 void PlayerSession::setUpControls() {

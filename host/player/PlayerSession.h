@@ -39,6 +39,8 @@ class PlayerSession {
   PlayerTransport& transport() { return transport_; }
   void showTrack();     // title, artist, place in the queue, duration
   void showPosition();  // the position, when it moved by a quarter of a second
+  void showLimiting();  // the limiter's gain reduction
+  void showVolume();    // the volume slider, after the volume changed elsewhere
 
  private:
   Ref<NSObject> window_;

@@ -14,11 +14,16 @@ struct PlayerTransport {
   bool paused = false;
   std::optional<double> seekTo;  // seconds into the current track
   int skip = 0;                  // tracks to move: +1 next, -1 previous (back to its start first)
+  float volume = 1;              // the volume slider, 0 to 1
+  enum class Repeat { Off, All, One } repeat = Repeat::Off;
+  bool shuffle = false;
+  int shuffleGeneration = 0;     // bumped each time shuffle is switched on: a new order
 
   // What plays.
   std::string title, artist;
   size_t index = 0, count = 0;  // the track's place in the queue
   double position = 0, duration = 0;  // seconds
+  double limitingDb = 0;  // the speakers' limiter's gain reduction now; 0 while it does not act
 };
 
 // Where a skip request takes the queue from track `current`, `positionSeconds` into it: next

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <thread>
 
@@ -14,7 +15,28 @@ void SessionFrontEnd::attachScript(std::unique_ptr<ScriptRunner> script) { scrip
 
 void SessionFrontEnd::runDue(double sessionSeconds) {
   NSRunLoop::mainRunLoop()->fireDueTimers();
+  followOutput(sessionSeconds);
   if (script_) script_->runDue(sessionSeconds);
+}
+
+// The volume goes to the audio thread; the limiter's reduction comes back to the screen, where
+// it stays half a second after the limiter stops, long enough to be read.
+void SessionFrontEnd::followOutput(double sessionSeconds) {
+  PlayerTransport& t = session_.transport();
+  if (volume_) volume_->setVolume(t.volume);
+  if (!limiter_) return;
+  const double db = limiter_->reductionDb();
+  double shown = t.limitingDb;
+  if (db < -0.05) {
+    limitingSeenAt_ = sessionSeconds;
+    shown = db;
+  } else if (limitingSeenAt_ < 0 || sessionSeconds - limitingSeenAt_ > 0.5) {
+    shown = 0;
+  }
+  if (std::fabs(shown - t.limitingDb) >= 0.05 || (shown == 0) != (t.limitingDb == 0)) {
+    t.limitingDb = shown;
+    session_.showLimiting();
+  }
 }
 
 void SessionFrontEnd::turn(double sessionSeconds) {
@@ -48,7 +70,7 @@ void SessionFrontEnd::trackStarted(size_t index, size_t count, const std::string
   t.duration = seconds;
   t.position = 0;
   session_.showTrack();
-  if (window_) window_->setTitle(t.title + " \u2014 Tunely");
+  if (window_) window_->setTitle(t.title + " \u2014 " + t.artist);
 }
 
 void SessionFrontEnd::playedTo(double seconds) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "host/media/OutputGain.h"
+#include "host/media/PeakLimiter.h"
 #include "host/player/PlayerSession.h"
 #include "host/script/ScriptRunner.h"
 #include "host/window/PlayerWindow.h"
@@ -20,6 +22,12 @@ class SessionFrontEnd {
   void attachWindow(std::unique_ptr<PlayerWindow> window);
   void attachScript(std::unique_ptr<ScriptRunner> script);
   PlayerWindow* window() const { return window_.get(); }
+  // What goes to the speakers: the volume the slider sets, and the limiter whose action the
+  // screen shows (either may be null).
+  void attachOutput(OutputGain* volume, const PeakLimiter* limiter) {
+    volume_ = volume;
+    limiter_ = limiter;
+  }
 
   // Offline: the turn at a block boundary, without waiting.
   void turn(double sessionSeconds);
@@ -41,11 +49,15 @@ class SessionFrontEnd {
 
  private:
   void runDue(double sessionSeconds);
+  void followOutput(double sessionSeconds);
 
   PlayerSession& session_;
   std::unique_ptr<PlayerWindow> window_;
   std::unique_ptr<ScriptRunner> script_;
   bool windowClosed_ = false;
+  OutputGain* volume_ = nullptr;
+  const PeakLimiter* limiter_ = nullptr;
+  double limitingSeenAt_ = -1;  // session time the limiter was last seen acting
 };
 
 }  // namespace host

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "uikit/UIActionSheet.h"
+#include "uikit/UIAlertView.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
 #include "uikit/UISegmentedControl.h"
@@ -155,6 +157,11 @@ std::string ScreenActions::slide(const ScriptTarget& target, double value) {
   UIView* view = find(target, why);
   auto* slider = view ? asKind<UISlider>(view, "slider", why) : nullptr;
   if (slider == nullptr) return why;
+  return slideTo(slider, value);
+}
+
+std::string ScreenActions::slideTo(UISlider* slider, double value) {
+  std::string why;
   CGPoint ignored;
   if (!touchPoint(slider, ignored, why)) return why;
   const CGRect b = slider->bounds();
@@ -233,6 +240,60 @@ std::string ScreenActions::screenshot(const std::string& file, double scale) {
   std::string error;
   if (!window_->writePNG(file, scale, error)) return "cannot write \"" + file + "\": " + error;
   return {};
+}
+
+bool ScreenActions::cancelFrontmost() {
+  window_->layoutIfNeeded();
+  UIView* cancel = nullptr;
+  bool stop = false;
+  frontToBack(window_, [&](UIView* v) {
+    if (!shown(v)) return false;
+    if (auto* alert = dynamic_cast<UIAlertView*>(v); alert && alert->isVisible())
+      cancel = alert->buttonAtIndex(alert->cancelButtonIndex());
+    else if (auto* sheet = dynamic_cast<UIActionSheet*>(v); sheet && sheet->isVisible())
+      cancel = sheet->buttonAtIndex(sheet->cancelButtonIndex());
+    else if (v->accessibilityIdentifier() == "cancelButton" && !CGRectIsEmpty(reachableRect(v, window_)))
+      cancel = v;
+    else
+      return false;
+    return true;  // the frontmost of them answers, with a cancel button or without one
+  }, stop);
+  return cancel != nullptr && tapView(cancel).empty();
+}
+
+bool ScreenActions::nudgeSliderAt(CGPoint point, int notches) {
+  window_->layoutIfNeeded();
+  UISlider* slider = nullptr;
+  for (UIView* v = window_->hitTest(point, nullptr); v != nullptr && slider == nullptr; v = v->superview())
+    slider = dynamic_cast<UISlider*>(v);
+  if (slider == nullptr || !slider->isEnabled()) return false;
+  const double step = (slider->maximumValue() - slider->minimumValue()) / 50.0;
+  return slideTo(slider, slider->value() + step * notches).empty();
+}
+
+bool ScreenActions::typeIntoLoneField(const std::string& text) {
+  window_->layoutIfNeeded();
+  UITextField* lone = nullptr;
+  int count = 0;
+  bool stop = false;
+  frontToBack(window_, [&](UIView* v) {
+    auto* field = dynamic_cast<UITextField*>(v);
+    if (field && shown(field) && !CGRectIsEmpty(reachableRect(field, window_))) {
+      lone = field;
+      ++count;
+    }
+    return false;
+  }, stop);
+  if (count != 1 || !tapView(lone).empty() || !lone->isFirstResponder()) return false;
+  app()->handleKeyText(text);
+  return true;
+}
+
+bool ScreenActions::closeWhatIsOpen() {
+  // Each tap takes one thing off the screen; the bound only guards against one that stays.
+  for (int i = 0; i < 8 && cancelFrontmost(); ++i) {
+  }
+  return tap(ScriptTarget{"Done", true}).empty();
 }
 
 std::string ScreenActions::perform(const ScriptStep& step, double scale) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "host/script/SessionScript.h"
+#include "uikit/UISlider.h"
 #include "uikit/UIWindow.h"
 
 namespace host {
@@ -40,11 +41,26 @@ class ScreenActions {
   // The frontmost visible view the target names; nil with the reason.
   UIView* find(const ScriptTarget& target, std::string& why) const;
 
+  // Taps the cancel button of what sits in front: an alert, an action sheet, or a dialog's bar
+  // (its "cancelButton"), as a finger would. False when nothing of the kind is on screen.
+  bool cancelFrontmost();
+  // Closes what the listener left open as their own taps would: every alert, sheet and dialog
+  // cancelled, front first, then the equalizer panel closed with its "Done" (so the system
+  // saves its last state itself). True when a panel was closed.
+  bool closeWhatIsOpen();
+  // The mouse wheel over `point`: a slider there moves by `notches` small steps (a fiftieth of
+  // its range each), by a drag of its thumb as a finger would. False when no slider is there.
+  bool nudgeSliderAt(CGPoint point, int notches);
+  // Typing with no field holding the keyboard: when exactly one text field is on screen, it is
+  // tapped (taking the keyboard) and gets the text. False when there is not exactly one.
+  bool typeIntoLoneField(const std::string& text);
+
  private:
   // Where a touch on the view lands, in the window; false (with the reason) when another view
   // covers that point.
   bool touchPoint(UIView* view, CGPoint& point, std::string& why) const;
   std::string tapView(UIView* view);
+  std::string slideTo(UISlider* slider, double value);
 
   UIWindow* window_;
   std::map<std::string, Alias> aliases_;

@@ -48,6 +48,10 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
   // driver's threads for nothing).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // The window goes on the display named, or nowhere: SDL would otherwise fall back to a
+  // driver that shows nothing (SDL_VIDEODRIVER in the environment still decides).
+  const char* x11 = std::getenv("DISPLAY");
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && *x11 ? "x11" : "wayland");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return nullptr;
@@ -130,19 +134,39 @@ bool PlayerWindow::handle(const void* raw) {
         app->handleTouch(UITouchPhase::Ended, point(e.button.x, e.button.y));
       }
       break;
+    case SDL_MOUSEWHEEL: {
+      if (!onWheel || impl_->fingerDown) break;
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      const int notches = e.wheel.y != 0 ? e.wheel.y : e.wheel.x;
+      if (notches != 0) onWheel(point(x, y), e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches);
+      break;
+    }
     case SDL_TEXTINPUT:
       if (keyboardTakesText()) app->handleKeyText(e.text.text);
+      // A lone text field of a dialog takes what is typed before it was clicked.
+      else if (onStrayText && onStrayText(e.text.text)) break;
       else if (std::string(e.text.text) == " " && onPlayerKey) onPlayerKey(PlayerKey::PlayPause);
       break;
     case SDL_KEYDOWN: {
       const SDL_Keycode key = e.key.keysym.sym;
       const bool control = (e.key.keysym.mod & KMOD_CTRL) != 0;
       if (control && (key == SDLK_q || key == SDLK_c)) return false;
+      if (onPlayerKey) {
+        switch (key) {
+          case SDLK_ESCAPE: onPlayerKey(PlayerKey::Cancel); return true;
+          case SDLK_AUDIOPLAY: onPlayerKey(PlayerKey::PlayPause); return true;
+          case SDLK_AUDIONEXT: onPlayerKey(PlayerKey::Next); return true;
+          case SDLK_AUDIOPREV: onPlayerKey(PlayerKey::Previous); return true;
+          default: break;
+        }
+      }
       if (keyboardTakesText()) {
         if (key == SDLK_BACKSPACE) app->handleKeyBackspace();
         else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) app->handleKeyReturn();
-      } else if (onPlayerKey && (key == SDLK_LEFT || key == SDLK_RIGHT)) {
-        onPlayerKey(key == SDLK_LEFT ? PlayerKey::SeekBack : PlayerKey::SeekForward);
+      } else if (onPlayerKey) {
+        if (key == SDLK_LEFT || key == SDLK_RIGHT) onPlayerKey(key == SDLK_LEFT ? PlayerKey::SeekBack : PlayerKey::SeekForward);
+        else if (key == SDLK_UP || key == SDLK_DOWN) onPlayerKey(key == SDLK_UP ? PlayerKey::VolumeUp : PlayerKey::VolumeDown);
       }
       break;
     }

@@ -12,8 +12,9 @@
 
 namespace host {
 
-// Keys for the player itself, when no text field has the keyboard.
-enum class PlayerKey { PlayPause, SeekBack, SeekForward };
+// Keys for the player itself: the transport and volume when no text field has the keyboard,
+// the media keys and Escape (cancel what sits in front) always.
+enum class PlayerKey { PlayPause, SeekBack, SeekForward, Next, Previous, VolumeUp, VolumeDown, Cancel };
 
 class PlayerWindow {
  public:
@@ -28,6 +29,10 @@ class PlayerWindow {
   int scale() const { return scale_; }
   void setTitle(const std::string& title);
   std::function<void(PlayerKey)> onPlayerKey;
+  // The mouse wheel at a point of the screen (in points), in notches: up or right is positive.
+  std::function<void(CGPoint, int)> onWheel;
+  // Text typed while no text field has the keyboard; true when something took it.
+  std::function<bool(const std::string&)> onStrayText;
 
   // Delivers the input that arrives within `maxWait` seconds (less when a timer of the run loop
   // or an animation frame is due first), then redraws if the screen changed. Answers false once

@@ -173,6 +173,27 @@ void CGContext::strokePath() {
 }
 
 namespace {
+
+// The bitmap's pixels a rectangle in user space covers, within the bitmap.
+struct PixelBox {
+  int left, top, right, bottom;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+
+PixelBox pixelBox(const CGContext::Backend& backend, CGRect rect) {
+  double x0 = rect.origin.x, y0 = rect.origin.y;
+  double x1 = x0 + rect.size.width, y1 = y0 + rect.size.height;
+  cairo_user_to_device(backend.cr, &x0, &y0);
+  cairo_user_to_device(backend.cr, &x1, &y1);
+  const int width = cairo_image_surface_get_width(backend.surface);
+  const int height = cairo_image_surface_get_height(backend.surface);
+  return {std::clamp(int(std::floor(std::min(x0, x1))), 0, width),
+          std::clamp(int(std::floor(std::min(y0, y1))), 0, height),
+          std::clamp(int(std::ceil(std::max(x0, x1))), 0, width),
+          std::clamp(int(std::ceil(std::max(y0, y1))), 0, height)};
+}
+
 // Paints the image scaled into the rectangle: as itself, or (as a mask) its alpha filled with
 // the current source.
 void paintImage(CGContext::Backend& b, CGRect rect, const CGImage& image, bool asMask) {
@@ -211,21 +232,10 @@ void CGContext::blurBehind(CGRect rect, CGFloat radius) {
   cairo_t* cr = backend_->cr;
   cairo_surface_t* base = backend_->surface;
   // The rectangle in the bitmap's pixels, within the bitmap and the clip.
-  double x0 = rect.origin.x, y0 = rect.origin.y;
-  double x1 = x0 + rect.size.width, y1 = y0 + rect.size.height;
   double cx0, cy0, cx1, cy1;
   cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
-  x0 = std::max(x0, cx0), y0 = std::max(y0, cy0), x1 = std::min(x1, cx1), y1 = std::min(y1, cy1);
-  if (x1 <= x0 || y1 <= y0) return;
-  cairo_user_to_device(cr, &x0, &y0);
-  cairo_user_to_device(cr, &x1, &y1);
-  const int width = cairo_image_surface_get_width(base);
-  const int height = cairo_image_surface_get_height(base);
-  const int left = std::clamp(int(std::floor(std::min(x0, x1))), 0, width);
-  const int top = std::clamp(int(std::floor(std::min(y0, y1))), 0, height);
-  const int right = std::clamp(int(std::ceil(std::max(x0, x1))), 0, width);
-  const int bottom = std::clamp(int(std::ceil(std::max(y0, y1))), 0, height);
-  const int w = right - left, h = bottom - top;
+  const PixelBox pixels = pixelBox(*backend_, CGRectIntersection(rect, CGRectMake(cx0, cy0, cx1 - cx0, cy1 - cy0)));
+  const int left = pixels.left, top = pixels.top, w = pixels.width(), h = pixels.height();
   if (w <= 0 || h <= 0) return;
 
   cairo_surface_flush(base);
@@ -253,18 +263,9 @@ void CGContext::blurBehind(CGRect rect, CGFloat radius) {
 }
 
 CGColor CGContext::averageColorBehind(CGRect rect) const {
-  cairo_t* cr = backend_->cr;
   cairo_surface_t* base = backend_->surface;
-  double x0 = rect.origin.x, y0 = rect.origin.y;
-  double x1 = x0 + rect.size.width, y1 = y0 + rect.size.height;
-  cairo_user_to_device(cr, &x0, &y0);
-  cairo_user_to_device(cr, &x1, &y1);
-  const int width = cairo_image_surface_get_width(base);
-  const int height = cairo_image_surface_get_height(base);
-  const int left = std::clamp(int(std::floor(std::min(x0, x1))), 0, width);
-  const int top = std::clamp(int(std::floor(std::min(y0, y1))), 0, height);
-  const int right = std::clamp(int(std::ceil(std::max(x0, x1))), 0, width);
-  const int bottom = std::clamp(int(std::ceil(std::max(y0, y1))), 0, height);
+  const PixelBox pixels = pixelBox(*backend_, rect);
+  const int left = pixels.left, top = pixels.top, right = pixels.right, bottom = pixels.bottom;
   if (right <= left || bottom <= top) return CGColor{0, 0, 0, 1};
   cairo_surface_flush(base);
   const unsigned char* data = cairo_image_surface_get_data(base);

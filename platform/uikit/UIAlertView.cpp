@@ -1,6 +1,7 @@
 #include "uikit/UIAlertView.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -109,6 +110,12 @@ UIButton* UIAlertView::buttonAtIndex(long index) const {
   return buttonViews_[static_cast<std::size_t>(index)].get();
 }
 
+namespace {
+std::atomic<bool> echoesAlerts{true};
+}  // namespace
+
+void UIAlertView::setEchoesToStandardError(bool echoes) { echoesAlerts.store(echoes, std::memory_order_relaxed); }
+
 void UIAlertView::show() {
   if (visible_) return;
   visible_ = true;
@@ -116,10 +123,12 @@ void UIAlertView::show() {
     std::lock_guard<std::mutex> hold(shownLock);
     shown().push_back(Ref<UIAlertView>(this));
   }
-  std::string buttons;
-  for (const auto& b : buttons_) buttons += " [" + text(b) + "]";
-  std::fprintf(stderr, "Alert \"%s\": %s%s\n", text(title_).c_str(),
-               oneLine(text(message_)).c_str(), buttons.c_str());
+  if (echoesAlerts.load(std::memory_order_relaxed)) {
+    std::string buttons;
+    for (const auto& b : buttons_) buttons += " [" + text(b) + "]";
+    std::fprintf(stderr, "Alert \"%s\": %s%s\n", text(title_).c_str(),
+                 oneLine(text(message_)).c_str(), buttons.c_str());
+  }
   if (UIWindow* window = UIApplication::sharedApplication()->keyWindow()) putOnScreen(window);
 }
 

@@ -44,6 +44,9 @@ class UIAlertView : public UIView {
   bool isVisible() const { return visible_; }
 
   void show();
+  // Whether show() prints the alert to standard error (it does by default): a front end that
+  // shows the screen to a person turns it off while it does.
+  static void setEchoesToStandardError(bool echoes);
   // Dismisses the alert as a tap on the button would, telling the delegate.
   void dismissWithClickedButtonIndex(long buttonIndex, bool animated);
 

@@ -1,6 +1,7 @@
 // What the audio thread runs must not allocate: taking blocks from the decoded ring through a
 // tap (whole blocks as offline, blocks spanning slots as the sound device asks), resampling a
-// track to the device's rate, and the device's callbacks while paused or held. Every allocation of this test program is counted, C's malloc
+// track to the device's rate, the device's callbacks while paused or held, and the volume and
+// peak limiter after them. Every allocation of this test program is counted, C's malloc
 // family included (libsoxr is C), while the counting thread plays. Sanitizers replace malloc
 // themselves, so their builds skip these tests.
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "host/desktop/DesktopTap.h"
 #include "host/media/DeviceFeed.h"
 #include "host/media/LoudnessMeter.h"
+#include "host/media/PeakLimiter.h"
 #include "host/media/TrackLoader.h"
 #include "host/media/TrackPlayback.h"
 #include "mediatoolbox/MTAudioProcessingTap.h"
@@ -213,6 +215,35 @@ TEST_F(AudioThreadAllocationTest, TheDeviceCallbackAllocatesNothingPlayingPaused
   EXPECT_EQ(callbacks(), 0);
   EXPECT_EQ(t->framesRendered(), 2 * 3 * 700);  // played on when not held still
   EXPECT_EQ(feed.framesHeld(), 2 * 3 * 700);
+}
+
+// What follows the tracks on the way to the speakers: the volume (steady and ramping to a new
+// setting) and the peak limiter (idle and acting).
+TEST_F(AudioThreadAllocationTest, TheVolumeAndThePeakLimiterAllocateNothing) {
+  auto t = track(44100, SampleLayout::NonInterleaved, 512);
+  t->stream().work();
+  host::DeviceFeed feed;
+  feed.configure(2, 512, 44100);
+  feed.setLimiterOn(true);
+  ASSERT_TRUE(feed.handOver(t.get()));
+  std::vector<float> out(700 * 2);
+  allocations = 0;
+  counting = true;
+  feed.fill(out.data(), 700);
+  feed.volume().setVolume(0.5f);
+  feed.fill(out.data(), 700);
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  // Loud enough to act: the limiter alone, on a block far over full scale.
+  host::PeakLimiter limiter;
+  limiter.configure(2, 44100);
+  std::vector<float> loud(4096 * 2, 8.0f);
+  allocations = 0;
+  counting = true;
+  limiter.process(loud.data(), 4096);
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_LT(limiter.reductionDb(), -18.0);
 }
 
 }  // namespace

@@ -80,4 +80,24 @@ TEST(CurveCommandLine, NaNAndAnEmptyPresetNameAreUsageErrors) {
   }
 }
 
+TEST_F(CommandLineTest, VersionAndAnUnknownSubcommandAreAnsweredAsSuch) {
+  const CommandResult version = tunely_test::runTunely({"--version"}, temp.path());
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.output.rfind("tunely ", 0), 0u) << version.output;
+  EXPECT_EQ(version.output.find("subcommand"), std::string::npos) << version.output;
+  const CommandResult unknown = tunely_test::runTunely({"foo"}, temp.path());
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.output.find("unknown subcommand \"foo\""), std::string::npos) << unknown.output;
+}
+
+TEST_F(CommandLineTest, AWindowThatCannotOpenIsAnErrorNamingTheDisplay) {
+  tunely_test::writeFloatWav(temp.file("in.wav"), tunely_test::testSignal(44100, 2, 0.2));
+  const CommandResult r = tunely_test::runTunely(
+      {"play", "--device-root", temp.file("device"), temp.file("in.wav"), "--window", "--output", temp.file("out.wav")},
+      temp.path(), {{"DISPLAY", ":97531"}, {"WAYLAND_DISPLAY", ""}});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("cannot open a window on the display \":97531\""), std::string::npos) << r.output;
+  EXPECT_FALSE(std::filesystem::exists(temp.file("out.wav")));
+}
+
 }  // namespace

@@ -300,6 +300,11 @@ TEST_F(PlayCommandTest, WithoutASoundDeviceItSaysSoAndSuggestsAFile) {
   EXPECT_EQ(r.status, 69) << r.output;
   EXPECT_NE(r.output.find("no sound device"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("--output"), std::string::npos) << r.output;
+  // ALSA's own account of its failed search does not come before ours.
+  const CommandResult alsa = play({in}, {{"SDL_AUDIODRIVER", "alsa"}, {"ALSA_CARD", "NoSuchCard"}});
+  EXPECT_EQ(alsa.status, 69) << alsa.output;
+  EXPECT_EQ(alsa.output.find("ALSA lib"), std::string::npos) << alsa.output;
+  EXPECT_EQ(alsa.output.rfind("tunely: no sound device", 0), 0u) << alsa.output;
 }
 
 TEST_F(PlayCommandTest, DemoSongIsPlayedWhenNoFileIsGiven) {

@@ -125,7 +125,7 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
                               "ASAN_OPTIONS=detect_leaks=0"},
                              temp_.file("player.log"));
   ASSERT_NE(player, 0);
-  const std::string window = xdotool("search --sync --onlyvisible --name Tunely");
+  const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
   // The window's client area is exactly the device screen at the scale asked for.
   const std::string geometry = xdotool("getwindowgeometry --shell " + window);
@@ -179,6 +179,75 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
   const double gain = std::atof(last.c_str() + last.find("<string>", at) + 8);
   EXPECT_GT(gain, 10.0) << last;
   EXPECT_LT(gain, 20.0) << last;
+}
+
+}  // namespace
+
+namespace {
+
+// A listener at the desktop: typing before clicking the save dialog's field still names the
+// preset, Escape cancels the dialog, the wheel over the volume slider turns it down, the next
+// key moves to the next track, and Ctrl-Q with the panel open closes it as "Done" would.
+TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
+  const std::string root = temp_.file("device");
+  writeFloatWav(temp_.file("one.wav"), testSignal(44100, 2, 40.0));
+  writeFloatWav(temp_.file("two.wav"), testSignal(44100, 2, 40.0, 2));
+  auto marker = [&](int n) { return temp_.file("marker" + std::to_string(n) + ".png"); };
+  std::ofstream script(temp_.file("desk.script"));
+  script << "0.3 tap eq-button\n2.3 slide gainSlider 9\n2.4 tap \"Options\"\n2.4 tap \"Save\"\n"
+         << "2.5 screenshot " << marker(1) << "\n"
+         << "6.0 tap \"Save\"\n6.5 tap \"Options\"\n6.5 tap \"Save\"\n6.6 screenshot " << marker(2) << "\n"
+         // Reached only once Escape has taken the dialog away.
+         << "10.0 tap \"Options\"\n10.0 tap \"Cancel\"\n10.1 screenshot " << marker(3) << "\n";
+  script.close();
+  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("one.wav"), temp_.file("two.wav"),
+                              "--window", "--scale", "1", "--script", temp_.file("desk.script")},
+                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
+                              "ASAN_OPTIONS=detect_leaks=0"},
+                             temp_.file("player.log"));
+  ASSERT_NE(player, 0);
+  const std::string window = xdotool("search --sync --onlyvisible --class tunely");
+  ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
+  auto waitFile = [](const std::string& path) {
+    for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
+    return fs::exists(path);
+  };
+  ASSERT_TRUE(waitFile(marker(1))) << fileContents(temp_.file("player.log"));
+  xdotool("type --window " + window + " Mix");
+  ASSERT_TRUE(waitFile(marker(2))) << fileContents(temp_.file("player.log"));
+  xdotool("key --window " + window + " Escape");
+  ASSERT_TRUE(waitFile(marker(3))) << fileContents(temp_.file("player.log"));
+  // The panel stays open; Done closes it further down. The volume slider lies at y 467 behind it:
+  // close the panel first through the keyboard's way out, Ctrl-Q, in a second session below.
+  xdotool("key --window " + window + " ctrl+q");
+  const int status = waitFor(player, std::chrono::seconds(30));
+  const std::string log = fileContents(temp_.file("player.log"));
+  EXPECT_EQ(status, 0) << log;
+  EXPECT_EQ(log.find("skipped"), std::string::npos) << log;
+  EXPECT_NE(log.find("Closed the equalizer panel left open"), std::string::npos) << log;
+  EXPECT_NE(fileContents(root + "/var/mobile/Library/Application Support/Tunely/presets.plist").find("<key>Mix</key>"),
+            std::string::npos);
+  EXPECT_NE(fileContents(lastStatePath(root)).find("<key>filtgain</key>\n\t<string>9.000000</string>"), std::string::npos)
+      << fileContents(lastStatePath(root));
+
+  // The Now Playing screen: the wheel turns the volume down three steps, the next key skips.
+  const pid_t again = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("one.wav"), temp_.file("two.wav"),
+                             "--window", "--scale", "1"},
+                            {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound2.raw"),
+                             "ASAN_OPTIONS=detect_leaks=0"},
+                            temp_.file("again.log"));
+  ASSERT_NE(again, 0);
+  const std::string window2 = xdotool("search --sync --onlyvisible --class tunely");
+  ASSERT_FALSE(window2.empty()) << fileContents(temp_.file("again.log"));
+  std::this_thread::sleep_for(1s);
+  xdotool("mousemove --window " + window2 + " 160 467 click 5 click 5 click 5");
+  xdotool("key --window " + window2 + " XF86AudioNext");
+  std::this_thread::sleep_for(1500ms);
+  xdotool("key --window " + window2 + " ctrl+q");
+  EXPECT_EQ(waitFor(again, std::chrono::seconds(30)), 0);
+  const std::string againLog = fileContents(temp_.file("again.log"));
+  EXPECT_NE(againLog.find("two.wav"), std::string::npos) << againLog;
+  EXPECT_EQ(fileContents(root + "/var/mobile/Library/Preferences/tunely-player.conf"), "volume=0.940\n") << againLog;
 }
 
 }  // namespace

@@ -19,15 +19,6 @@ namespace {
 
 class PresetStore : public SettingsTest {
  protected:
-  static Ref<PresetManager> loaded() {
-    lowtide::presets = nullptr;
-    auto manager = make<PresetManager>();
-    manager->loadPresetsFromFile();
-    return manager;
-  }
-  static Ref<EQPreset> preset(const std::string& name, double bassfreq = 80, int32_t type = 2) {
-    return EQPreset::initWithName(name, 1, bassfreq, 0, 0, 2222, 5, type);
-  }
   static Ref<NSDictionary> onDisk() { return NSDictionary::dictionaryWithContentsOfFile(kPresetsPath); }
   static void writeBinary(const NSDictionary* store) {
     auto data = NSPropertyListSerialization::dataFromPropertyList(store, NSPropertyListBinaryFormat_v1_0, nullptr);

@@ -19,15 +19,6 @@ namespace {
 
 class PresetNeighbours : public SettingsTest {
  protected:
-  static Ref<PresetManager> loaded() {
-    lowtide::presets = nullptr;
-    auto manager = make<PresetManager>();
-    manager->loadPresetsFromFile();
-    return manager;
-  }
-  static Ref<EQPreset> preset(const std::string& name) {
-    return EQPreset::initWithName(name, 1, 80, 0, 0, 2222, 5, 2);
-  }
   static std::string nameOf(int player, int k) {
     return "player " + std::to_string(player) + " preset " + std::to_string(k);
   }

@@ -21,6 +21,16 @@ class SettingsTest : public TempDeviceRoot {
     TempDeviceRoot::TearDown();
   }
 
+  // A store manager as the panel makes one: the shared store forgotten, then read from the file.
+  static Ref<lowtide::PresetManager> loaded() {
+    lowtide::presets = nullptr;
+    auto manager = make<lowtide::PresetManager>();
+    manager->loadPresetsFromFile();
+    return manager;
+  }
+  static Ref<lowtide::EQPreset> preset(const std::string& name, double bassfreq = 80, int32_t type = 2) {
+    return lowtide::EQPreset::initWithName(name, 1, bassfreq, 0, 0, 2222, 5, type);
+  }
   static std::string text(const NSObject* o) {
     auto s = dynamic_cast<const NSString*>(o);
     return s ? s->string() : "<not a string>";
