@@ -7,6 +7,13 @@
 namespace host {
 namespace {
 
+// The time left at `at` seconds, counting whole seconds up so it reaches 0:00 only at the end.
+// A stream without a length (the desktop's sound) has none to show.
+std::string remainingTime(double duration, double at) {
+  if (duration <= 0) return {};
+  return "-" + formatPlayTime(std::ceil(std::max(0.0, duration - at)));
+}
+
 MPPlaybackControlsView* controls(id self) { return static_cast<MPPlaybackControlsView*>(self); }
 SEL sel(const char* name) { return sel_registerName(name); }
 
@@ -257,7 +264,7 @@ void MPPlaybackControlsView::sliderMoved(id self, SEL, id) {
   if (!view->transport_ || !view->slider_ || !view->elapsedLabel_) return;
   const double at = view->slider_->value();
   view->elapsedLabel_->setText(formatPlayTime(at));
-  view->remainingLabel_->setText("-" + formatPlayTime(std::ceil(std::max(0.0, view->transport_->duration - at))));
+  view->remainingLabel_->setText(remainingTime(view->transport_->duration, at));
 }
 
 void MPPlaybackControlsView::showTrack() {
@@ -269,15 +276,15 @@ void MPPlaybackControlsView::showTrack() {
                                              : std::string());
   slider_->setMinimumValue(0);
   slider_->setMaximumValue(float(std::max(transport_->duration, 0.001)));
+  slider_->setEnabled(transport_->duration > 0);  // nothing to seek in a stream without a length
   showPosition();
 }
 
 void MPPlaybackControlsView::showPosition() {
   if (!transport_ || !slider_ || scrubbing_) return;
-  slider_->setValue(float(transport_->position), false);
+  slider_->setValue(transport_->duration > 0 ? float(transport_->position) : 0.0f, false);
   elapsedLabel_->setText(formatPlayTime(transport_->position));
-  // The time left counts whole seconds up, so it reaches 0:00 only at the end.
-  remainingLabel_->setText("-" + formatPlayTime(std::ceil(std::max(0.0, transport_->duration - transport_->position))));
+  remainingLabel_->setText(remainingTime(transport_->duration, transport_->position));
 }
 
 }  // namespace host
