@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "CommandHarness.h"
+#include "TapOnItem.h"
 #include "avfoundation/AVAsset.h"
 #include "avfoundation/AVAudioMix.h"
 #include "avfoundation/AVPlayerItem.h"
@@ -52,14 +53,8 @@ void setPlayerItemWithTap(id self, SEL cmd, id playerItem) {
       if (engineRate.load() != r->preparedFor.load()) ++r->blocksAtAnotherRate;
     }
   };
-  MTAudioProcessingTapRef tap = nullptr;
-  MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 0, &tap);
+  MTAudioProcessingTapRef tap = tunely_test::attachTap(item, callbacks);
   if (int n = tapsMade++; n < 2) records[n].tap = tap;
-  auto input = AVMutableAudioMixInputParameters::audioMixInputParametersWithTrack(item->asset()->tracks()[0].get());
-  input->setAudioTapProcessor(Ref<MTAudioProcessingTap>::adopt(tap).get());
-  Ref<AVMutableAudioMix> mix = AVMutableAudioMix::audioMix();
-  mix->setInputParameters({Ref<AVAudioMixInputParameters>(input)});
-  item->setAudioMix(mix.get());
   playersSetPlayerItem(self, cmd, playerItem);
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "CommandHarness.h"
+#include "TapOnItem.h"
 #include "avfoundation/AVAsset.h"
 #include "avfoundation/AVAudioMix.h"
 #include "avfoundation/AVPlayerItem.h"
@@ -38,13 +39,7 @@ void setPlayerItemWithTap(id self, SEL cmd, id playerItem) {
                          AudioBufferList* list, CMItemCount* framesOut, MTAudioProcessingTapFlags* flagsOut) {
     MTAudioProcessingTapGetSourceAudio(tap, frames, list, flagsOut, nullptr, framesOut);
   };
-  MTAudioProcessingTapRef tap = nullptr;
-  MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 0, &tap);
-  auto input = AVMutableAudioMixInputParameters::audioMixInputParametersWithTrack(item->asset()->tracks()[0].get());
-  input->setAudioTapProcessor(Ref<MTAudioProcessingTap>::adopt(tap).get());
-  Ref<AVMutableAudioMix> mix = AVMutableAudioMix::audioMix();
-  mix->setInputParameters({Ref<AVAudioMixInputParameters>(input)});
-  item->setAudioMix(mix.get());
+  tunely_test::attachTap(item, callbacks);
   playersSetPlayerItem(self, cmd, playerItem);
 }
 
