@@ -6,6 +6,7 @@
 
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -25,7 +26,7 @@
 namespace {
 
 constexpr double kRate = 44100;
-int prepares = 0, unprepares = 0;
+int prepares = 0, unprepares = 0, finalizes = 0;
 void (*playersSetPlayerItem)(id, SEL, id) = nullptr;
 
 // MPAVItem's setPlayerItem: as the system replaces it: the item gets a mix with a counting tap.
@@ -35,6 +36,7 @@ void setPlayerItemWithTap(id self, SEL cmd, id playerItem) {
   callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
   callbacks.prepare = [](MTAudioProcessingTapRef, CMItemCount, const AudioStreamBasicDescription*) { ++prepares; };
   callbacks.unprepare = [](MTAudioProcessingTapRef) { ++unprepares; };
+  callbacks.finalize = [](MTAudioProcessingTapRef) { ++finalizes; };
   callbacks.process = [](MTAudioProcessingTapRef tap, CMItemCount frames, MTAudioProcessingTapFlags,
                          AudioBufferList* list, CMItemCount* framesOut, MTAudioProcessingTapFlags* flagsOut) {
     MTAudioProcessingTapGetSourceAudio(tap, frames, list, flagsOut, nullptr, framesOut);
@@ -58,7 +60,7 @@ class TransportInProcessTest : public ::testing::Test {
     host::registerPlayerClasses();
     playersSetPlayerItem = class_replaceMethod(objc_getClass("MPAVItem"), sel_registerName("setPlayerItem:"),
                                                &setPlayerItemWithTap, "v@:@");
-    prepares = unprepares = 0;
+    prepares = unprepares = finalizes = 0;
     session.setUpControls();
   }
   void TearDown() override {
@@ -105,6 +107,29 @@ TEST_F(TransportInProcessTest, OfflineTheScreenFollowsASeekAndStandsStillWhilePa
   const double paused = double(88200 + (blocks(1.0) - blocks(0.5)) * 4096) / kRate;  // 2 s on from the seek
   const std::string expected = host::formatPlayTime(paused) + " at " + std::to_string(paused);
   EXPECT_EQ(shown, (std::vector<std::string>{expected, expected}));
+}
+
+// A long queue rendered offline keeps a report per played track, not the track: a track (its
+// queue item and tap among it) goes once the writer has measured its last block.
+TEST_F(TransportInProcessTest, OfflineAPlayedTrackIsLetGoOnceWrittenAndReportedInOrder) {
+  std::vector<host::QueuedFile> files;
+  for (unsigned i = 0; i < 6; ++i) files.push_back(track("t" + std::to_string(i) + ".wav", 0.5, 20 + i));
+  host::WavFileSink sink;
+  std::string error;
+  ASSERT_TRUE(sink.open(temp.file("out.wav"), kRate, 2, error)) << error;
+  host::MediaClock clock;
+  int letGoDuringTheLast = -1;
+  Ref<NSTimer> look = NSTimer::scheduledTimerWithTimeInterval(2.8, false, [&](NSTimer*) { letGoDuringTheLast = finalizes; });
+  const host::PlayOutcome outcome =
+      host::renderOffline(session, files, {host::SampleLayout::NonInterleaved, 4096}, clock, sink, false, frontEnd);
+  look->invalidate();
+  EXPECT_GE(letGoDuringTheLast, 4);  // the first four at least, while the sixth plays
+  ASSERT_EQ(outcome.reports.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(outcome.reports[i].path, files[i].path);
+    EXPECT_EQ(outcome.reports[i].framesPlayed, files[i].info.frames);
+    EXPECT_TRUE(std::isfinite(outcome.reports[i].outputLoudness)) << i;  // measured to the end
+  }
 }
 
 TEST_F(TransportInProcessTest, LivePauseSeekAndNextKeepEachTapPreparedAndLeaveNoGapBeyondTheHolds) {
