@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Ref<NSDictionary> before = manager->getDict();
   if (size == 0) require(loaded && before->count() == 0);
 
-  manager->addPreset(EQPreset::initWithName("fuzz", 1, 80, 0, 0, 2222, 5, 2).get());
+  manager->addPreset(EQPreset::initWithName("fuzz", lowtide::resetValues()).get());
   const std::string after = readFile(lowtide::kPresetsPath);
   if (!loaded || !UIAlertViewShownAlerts().empty()) {
     require(after == input);

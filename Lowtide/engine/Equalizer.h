@@ -60,6 +60,9 @@ void selectKernel(Kernel kernel);
 
 void setFunc();                                 // selects the kernel from the two switches
 void updateEq();                                // recomputes the main section
+// Whether the main section holds the last design updateEq made: false when that design could
+// not run (the section kept the one before), read from the design values it left behind.
+bool lastDesignTaken();
 void updatePlusEq(int32_t band, double gainDb); // recomputes one band section
 void prepareEq(double sampleRate);              // preparation for a new stream
 

@@ -136,3 +136,20 @@ TEST_F(PanelBinding, DoneMovesThePanelAwayAndAlwaysWritesTheState) {
 }
 
 }  // namespace
+
+// The sliders' ranges come from the layout, the limits of a settings file's values from the
+// parameter table: a preset that loads within its limits must fit its sliders, or a load would
+// move a slider somewhere other than the value saved.
+TEST_F(PanelBinding, EachSliderSpansItsParameterRange) {
+  eq::eqView& p = openPanel();
+  const std::pair<eq::Parameter, UISlider*> sliders[] = {
+      {eq::Parameter::bassgain, p.bassGainSlider.get()},   {eq::Parameter::bassfreq, p.bassFrequencySlider.get()},
+      {eq::Parameter::bassintens, p.bassIntensitySlider.get()}, {eq::Parameter::filtgain, p.gainSlider.get()},
+      {eq::Parameter::filtfreq, p.freqSlider.get()},       {eq::Parameter::filtbw, p.BWSlider.get()}};
+  for (const auto& [parameter, slider] : sliders) {
+    ASSERT_NE(slider, nullptr) << eq::spec(parameter).key;
+    EXPECT_EQ(slider->minimumValue(), 0.0f) << eq::spec(parameter).key;
+    EXPECT_EQ(slider->maximumValue(), float(eq::spec(parameter).highest)) << eq::spec(parameter).key;
+  }
+  EXPECT_EQ(p.typeControl->numberOfSegments(), NSUInteger(eq::spec(eq::Parameter::filttype).highest) + 1);
+}

@@ -129,7 +129,7 @@ TEST_F(LastState, TheWrittenFileHoldsExactlySevenStringsAndReadsBack) {
 }
 
 TEST_F(LastState, AFailedWriteIsShownAndKeepsTheOldFile) {
-  eq::writeLastState(1, 80, 0, 0, 2222, 5, 2);
+  eq::writeLastState(eq::resetValues());
   const std::string good = readHostFile(kLastStatePath);
   for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename,
                     FileStep::CreateDirectory}) {
@@ -156,7 +156,7 @@ class LastStateThatCannotBeRead : public LastState {
     eq::readLastState();
     EXPECT_EQ(parameters(), before);
     check();
-    eq::writeLastState(1, 80, 0, 0, 2222, 5, 2);
+    eq::writeLastState(eq::resetValues());
     check();
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"I could not save to preset file.\nError: " +
                                                         std::string(kLastStatePath) + ": " + reason +

@@ -29,7 +29,10 @@ class SettingsTest : public TempDeviceRoot {
     return manager;
   }
   static Ref<lowtide::EQPreset> preset(const std::string& name, double bassfreq = 80, int32_t type = 2) {
-    return lowtide::EQPreset::initWithName(name, 1, bassfreq, 0, 0, 2222, 5, type);
+    lowtide::ParameterValues values = lowtide::resetValues();
+    values[lowtide::Parameter::bassfreq] = bassfreq;
+    values[lowtide::Parameter::filttype] = type;
+    return lowtide::EQPreset::initWithName(name, values);
   }
   static std::string text(const NSObject* o) {
     auto s = dynamic_cast<const NSString*>(o);
