@@ -13,6 +13,7 @@ void resetEngineForTesting() {
   for (const SwitchSpec& s : kSwitches) s.variable->store(s.initial, r);
   plusenabled.store(false, r);
   srate.store(0.0, r);
+  streamChannels.store(2, r);
   performFilters.store(nullptr, r);
   cap.store(0.0f, r);
   gain1.store(0.0f, r);

@@ -2,7 +2,16 @@
 
 namespace lowtide {
 namespace {
+
 constexpr auto relaxed = std::memory_order_relaxed;
+
+// One column of the table as a record.
+ParameterValues column(double ParameterSpec::*field) {
+  ParameterValues v;
+  for (const ParameterSpec& s : kParameters) v[s.id] = s.*field;
+  return v;
+}
+
 }  // namespace
 
 const FilterTypeSpec* filterType(int32_t code) {
@@ -11,17 +20,8 @@ const FilterTypeSpec* filterType(int32_t code) {
   return nullptr;
 }
 
-ParameterValues initialValues() {
-  ParameterValues v;
-  for (const ParameterSpec& s : kParameters) v[s.id] = s.initial;
-  return v;
-}
-
-ParameterValues resetValues() {
-  ParameterValues v;
-  for (const ParameterSpec& s : kParameters) v[s.id] = s.reset;
-  return v;
-}
+ParameterValues initialValues() { return column(&ParameterSpec::initial); }
+ParameterValues resetValues() { return column(&ParameterSpec::reset); }
 
 double loadParameter(Parameter p) {
   const ParameterSpec& s = spec(p);

@@ -17,6 +17,7 @@ std::atomic<double> bassintens{spec(Parameter::bassintens).initial};
 std::atomic<double> bassfreq{spec(Parameter::bassfreq).initial};
 std::atomic<bool> plusenabled{false};
 std::atomic<double> srate{0.0};
+std::atomic<uint32_t> streamChannels{2};
 
 std::atomic<Kernel> performFilters{nullptr};
 std::atomic<float> cap{0.0f};

@@ -3,9 +3,11 @@
 #include "Lowtide/panel/AboutText.h"
 #include "Lowtide/panel/LoadPresetViewController.h"
 #include "Lowtide/panel/PresetGlue.h"
+#include "Lowtide/panel/SaveFailureAlert.h"
 #include "Lowtide/panel/SavePresetViewController.h"
 #include "Lowtide/settings/ApplySettings.h"
 #include "Lowtide/settings/LastState.h"
+#include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/NSFileManager.h"
 
 namespace lowtide {
@@ -189,6 +191,7 @@ void eqView::setVars(std::atomic<double>* gain, std::atomic<double>* freq, std::
                      Kernel kernel4) {
   activePanel = Ref<eqView>(this);
   if (UIScrollView* area = scrollView.get()) area->setContentSize(CGSizeMake(640, 206));
+  setSaveFailureReport(&showSaveFailureAlert);
   presetStore = make<PresetManager>();
   presetStore->loadPresetsFromFile();
   if (NSFileManager::defaultManager()->fileExistsAtPath(kDebugMarkerPath) && eqplusbtn)

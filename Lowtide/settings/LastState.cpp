@@ -29,7 +29,7 @@ void writeLastState(double bassgainValue, double bassfreqValue, double bassinten
 void writeLastState(const ParameterValues& values) {
   Ref<NSString> error;
   if (!ensureDataFolder(&error)) {
-    showSaveFailureAlert(error, 1);
+    reportSaveFailure(error, 1);
     return;
   }
   if (nothingAt(kLastStatePath)) {
@@ -37,7 +37,7 @@ void writeLastState(const ParameterValues& values) {
   } else if (!NSData::dataWithContentsOfFile(kLastStatePath, &error)) {
     // Not a file that can be read, so not one this writer made: it stays as the user left it.
     const Ref<NSString> why = NSString::stringWithFormat("%@. It was left unchanged.", error.get());
-    showSaveFailureAlert(why, 1);
+    reportSaveFailure(why, 1);
     return;
   }
   Ref<EQPreset> last = EQPreset::initWithName("last", values);

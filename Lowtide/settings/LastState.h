@@ -15,9 +15,9 @@ namespace lowtide {
 bool readLastState();
 
 // Writes the seven values to the last-state file as the preset dictionary ("%f" and "%i" text),
-// through a symbolic link to the file it leads to. A failure is shown with the "Fatal Error -
-// Tunely" alert and leaves the old file whole; so is an existing last-state file that cannot be
-// read (see readLastState), which is never replaced.
+// through a symbolic link to the file it leads to. A failure is reported (reportSaveFailure) and
+// leaves the old file whole; so is an existing last-state file that cannot be read (see
+// readLastState), which is never replaced.
 void writeLastState(const ParameterValues& values);
 void writeLastState(double bassgain, double bassfreq, double bassintens, double gain, double freq,
                     double bandwidth, int32_t eqType);

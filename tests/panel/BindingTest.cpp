@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "Lowtide/engine/biquad.h"
+#include "Lowtide/settings/SettingsFiles.h"
+#include "uikit/UIAlertView.h"
 #include "PanelFixture.h"
 
 namespace {
@@ -152,4 +154,18 @@ TEST_F(PanelBinding, EachSliderSpansItsParameterRange) {
     EXPECT_EQ(slider->maximumValue(), float(eq::spec(parameter).highest)) << eq::spec(parameter).key;
   }
   EXPECT_EQ(p.typeControl->numberOfSegments(), NSUInteger(eq::spec(eq::Parameter::filttype).highest) + 1);
+}
+
+// The settings code draws nothing: the bound panel shows what it reports.
+TEST_F(PanelBinding, SettingsFailuresReachTheAlertOnceThePanelIsBound) {
+  eq::setSaveFailureReport(nullptr);
+  eq::reportSaveFailure(NSString::stringWithUTF8String("before").get(), 1);
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());
+  openPanel();
+  eq::reportSaveFailure(NSString::stringWithUTF8String("disk full").get(), 3);
+  const auto alerts = UIAlertViewVisibleAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->title()->string(), "Fatal Error - Tunely");
+  EXPECT_EQ(alerts[0]->message()->string(), "I could not save to preset file.\nError: disk full\nsize: 3");
+  alerts[0]->dismissWithClickedButtonIndex(0, false);
 }

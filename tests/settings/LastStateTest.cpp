@@ -134,7 +134,7 @@ TEST_F(LastState, AFailedWriteIsShownAndKeepsTheOldFile) {
   for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename,
                     FileStep::CreateDirectory}) {
     FileLayerClearFaults();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     FileLayerInjectFault(step, EIO);
     eq::writeLastState(0.5, 50, 1, 1, 500, 1, 0);
     EXPECT_EQ(readHostFile(kLastStatePath), good);
@@ -162,7 +162,7 @@ class LastStateThatCannotBeRead : public LastState {
                                                         std::string(kLastStatePath) + ": " + reason +
                                                         ". It was left unchanged.\nsize: 1"});
     EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"last.plist"});
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
   }
   void linkTo(const std::string& target) {
     std::filesystem::remove(host(kLastStatePath));
