@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   writeFile(lowtide::kLastStatePath, data, size);
   writeFile(lowtide::kPresetsPath, data, size);
-  UIAlertViewClearShownAlerts();
+  UIAlertViewForgetVisibleAlerts();
 
   lowtide::readLastState();
   checkEngineRanges();
@@ -99,9 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Ref<NSDictionary> before = manager->getDict();
   if (size == 0) require(loaded && before->count() == 0);
 
-  manager->addPreset(EQPreset::initWithName("fuzz", 1, 80, 0, 0, 2222, 5, 2).get());
+  manager->addPreset(EQPreset::initWithName("fuzz", lowtide::resetValues()).get());
   const std::string after = readFile(lowtide::kPresetsPath);
-  if (!loaded || !UIAlertViewShownAlerts().empty()) {
+  if (!loaded || !UIAlertViewVisibleAlerts().empty()) {
     require(after == input);
     return 0;
   }

@@ -1,6 +1,7 @@
 // The intermediate results of the main filter's last design, written by every updateEq.
-// Nothing reads them to process sound; they are the design's visible trace, which tunely curve
-// reads to tell whether the last design was usable and so taken into the section.
+// Nothing reads them to process sound; they are the design's visible trace, from which
+// lastDesignTaken (Equalizer.h) tells whether the last design was usable and so taken into the
+// section.
 #pragma once
 
 #include <atomic>

@@ -61,6 +61,11 @@ void updateEq() {
   if (biquad* s = mainFilter.load(std::memory_order_acquire)) storeNormalised(*s, raw);
 }
 
+bool lastDesignTaken() {
+  return isUsableDesign(RawCoefs{b0.load(relaxed), b1.load(relaxed), b2.load(relaxed), a0.load(relaxed),
+                                 a1.load(relaxed), a2.load(relaxed)});
+}
+
 void updatePlusEq(int32_t band, double gainDb) {
   const int index = bandIndex(band);
   if (index < 0) return;

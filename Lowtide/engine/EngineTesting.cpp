@@ -2,23 +2,18 @@
 
 #include "Lowtide/engine/DesignValues.h"
 #include "Lowtide/engine/Equalizer.h"
+#include "Lowtide/engine/ParameterSet.h"
 #include "Lowtide/engine/biquad.h"
 
 namespace lowtide {
 
 void resetEngineForTesting() {
   constexpr auto r = std::memory_order_relaxed;
-  gain.store(1.0, r);
-  freq.store(80.0, r);
-  bandwidth.store(5.0, r);
-  eqType.store(0, r);
-  enabled.store(false, r);
-  bassenabled.store(false, r);
-  bassgain.store(0.0, r);
-  bassintens.store(0.0, r);
-  bassfreq.store(0.0, r);
+  storeParameters(initialValues());
+  for (const SwitchSpec& s : kSwitches) s.variable->store(s.initial, r);
   plusenabled.store(false, r);
   srate.store(0.0, r);
+  streamChannels.store(2, r);
   performFilters.store(nullptr, r);
   cap.store(0.0f, r);
   gain1.store(0.0f, r);

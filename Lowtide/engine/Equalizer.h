@@ -28,8 +28,11 @@ extern std::atomic<double> bassintens;  // amount of low-passed signal mixed bac
 extern std::atomic<double> bassfreq;    // smoothing factor k of the bass low pass
 extern std::atomic<bool> plusenabled;   // six-band equalizer switch (recorded only)
 
-// Stream parameter: sample rate of the stream being processed.
+// Stream parameters: the sample rate of the stream being processed (its preparation records it),
+// and the channel count of the latest stream a tap was made for (2 until one is made), which the
+// panel's response curve describes.
 extern std::atomic<double> srate;
+extern std::atomic<uint32_t> streamChannels;
 
 // The kernel in force; null until the first preparation.
 extern std::atomic<Kernel> performFilters;
@@ -60,6 +63,9 @@ void selectKernel(Kernel kernel);
 
 void setFunc();                                 // selects the kernel from the two switches
 void updateEq();                                // recomputes the main section
+// Whether the main section holds the last design updateEq made: false when that design could
+// not run (the section kept the one before), read from the design values it left behind.
+bool lastDesignTaken();
 void updatePlusEq(int32_t band, double gainDb); // recomputes one band section
 void prepareEq(double sampleRate);              // preparation for a new stream
 

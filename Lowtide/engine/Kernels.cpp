@@ -9,7 +9,8 @@ namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
-// A missing section (which selectKernel never lets a chosen kernel meet) passes the sample on.
+// A missing section passes the sample on: selectKernel never puts a kernel in force before its
+// section exists, but the panel's switches store into the slot directly.
 float runSection(float x, biquad* section) { return section != nullptr ? bq(x, section) : x; }
 
 }  // namespace

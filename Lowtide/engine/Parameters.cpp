@@ -1,21 +1,23 @@
 // The process-wide engine state, at the values a freshly loaded library starts with.
 #include "Lowtide/engine/DesignValues.h"
 #include "Lowtide/engine/Equalizer.h"
+#include "Lowtide/engine/ParameterSet.h"
 #include "Lowtide/engine/biquad.h"
 
 namespace lowtide {
 
-std::atomic<double> gain{1.0};
-std::atomic<double> freq{80.0};
-std::atomic<double> bandwidth{5.0};
-std::atomic<int32_t> eqType{0};
-std::atomic<bool> enabled{false};
-std::atomic<bool> bassenabled{false};
-std::atomic<double> bassgain{0.0};
-std::atomic<double> bassintens{0.0};
-std::atomic<double> bassfreq{0.0};
+std::atomic<double> gain{spec(Parameter::filtgain).initial};
+std::atomic<double> freq{spec(Parameter::filtfreq).initial};
+std::atomic<double> bandwidth{spec(Parameter::filtbw).initial};
+std::atomic<int32_t> eqType{static_cast<int32_t>(spec(Parameter::filttype).initial)};
+std::atomic<bool> enabled{kSwitches[0].initial};
+std::atomic<bool> bassenabled{kSwitches[1].initial};
+std::atomic<double> bassgain{spec(Parameter::bassgain).initial};
+std::atomic<double> bassintens{spec(Parameter::bassintens).initial};
+std::atomic<double> bassfreq{spec(Parameter::bassfreq).initial};
 std::atomic<bool> plusenabled{false};
 std::atomic<double> srate{0.0};
+std::atomic<uint32_t> streamChannels{2};
 
 std::atomic<Kernel> performFilters{nullptr};
 std::atomic<float> cap{0.0f};

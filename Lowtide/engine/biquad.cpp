@@ -71,10 +71,23 @@ bool isUsableSection(const biquad& s) {
   return isUsableDesign(c.c0, c.c1, c.c2, c.c3, c.c4);
 }
 
+namespace {
+struct Normalised {
+  float c0, c1, c2, c3, c4;
+};
+Normalised normalised(const RawCoefs& raw) {
+  return {raw.b0 / raw.a0, raw.b1 / raw.a0, raw.b2 / raw.a0, raw.a1 / raw.a0, raw.a2 / raw.a0};
+}
+}  // namespace
+
+bool isUsableDesign(const RawCoefs& raw) {
+  const Normalised n = normalised(raw);
+  return isUsableDesign(n.c0, n.c1, n.c2, n.c3, n.c4);
+}
+
 bool storeNormalised(biquad& section, const RawCoefs& raw) {
-  const float c0 = raw.b0 / raw.a0, c1 = raw.b1 / raw.a0, c2 = raw.b2 / raw.a0;
-  const float c3 = raw.a1 / raw.a0, c4 = raw.a2 / raw.a0;
-  if (!isUsableDesign(c0, c1, c2, c3, c4)) return false;
+  if (!isUsableDesign(raw)) return false;
+  const auto [c0, c1, c2, c3, c4] = normalised(raw);
   constexpr auto r = std::memory_order_relaxed;
   section.c0.store(c0, r);
   section.c1.store(c1, r);

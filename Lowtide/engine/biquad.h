@@ -50,6 +50,8 @@ bool cookbookCoefs(uint32_t type, const SectionDesign& d, RawCoefs& out);
 // shares with NaN or an unbounded signal for the rest of the process, so it is never written.
 bool isUsableDesign(float c0, float c1, float c2, float c3, float c4);
 bool isUsableSection(const biquad& section);
+// The same of unnormalised coefficients, once divided by a0.
+bool isUsableDesign(const RawCoefs& raw);
 
 // Divides by a0 and writes c0..c4 into the section in place, each coefficient whole, when they
 // make a usable design; otherwise leaves the section as it was. Answers whether it wrote.

@@ -32,14 +32,7 @@ void eqView::actionSheetClickedButtonAtIndex(UIActionSheet*, NSInteger index) {
 // The defaults reach the parameters and read-outs through the handlers, as a user's moves
 // would; the switches, the kernel and the graphic equalizer stay as they are.
 void eqView::resetToDefaults() {
-  if (bassGainSlider) bassGainSlider->setValue(1.0f, false);
-  if (bassFrequencySlider) bassFrequencySlider->setValue(80.0f, false);
-  if (bassIntensitySlider) bassIntensitySlider->setValue(0.0f, false);
-  if (freqSlider) freqSlider->setValue(2222.0f, false);
-  if (gainSlider) gainSlider->setValue(0.0f, false);
-  if (BWSlider) BWSlider->setValue(5.0f, false);
-  if (typeControl) typeControl->setSelectedSegmentIndex(2);
-  runChangeHandlers(*this);
+  showSettings(resetValues());
 }
 
 namespace {

@@ -5,11 +5,16 @@
 
 #include <string>
 
-#include "Lowtide/settings/EQPreset.h"
 #include "uikit/UISlider.h"
 #include "uikit/UIView.h"
 
 namespace lowtide {
+
+// The range a stored value is limited to when a preset or the last state is read: anything the
+// panel may set must lie in it, or it would not survive a save and a read.
+struct StoredRange {
+  double lower, upper;
+};
 
 // Why the slider `name` cannot be used: its range goes beyond `range` (empty: it stays within,
 // or there is no such slider).

@@ -1,7 +1,7 @@
 #include "Lowtide/panel/ResponseCurveView.h"
 
+#include "Lowtide/engine/Equalizer.h"
 #include "Lowtide/panel/ResponsePlot.h"
-#include "Lowtide/player/TapAttachment.h"
 #include "Lowtide/response/LiveChain.h"
 #include "uikit/UIWindow.h"
 
@@ -22,7 +22,7 @@ ResponseCurveView::ResponseCurveView() { setBackgroundColor(UIColor::clearColor(
 ResponseCurveView::~ResponseCurveView() { stopWatching(); }
 
 void ResponseCurveView::refresh() {
-  const EqualizerChain chain = liveChain(int(tapChannels.load(std::memory_order_relaxed)));
+  const EqualizerChain chain = liveChain(int(streamChannels.load(std::memory_order_relaxed)));
   if (hasCurve_ && chain == curve_.chain) return;
   curve_ = responseCurve(chain, kPointsPerOctave);
   hasCurve_ = true;

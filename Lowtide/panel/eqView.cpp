@@ -3,21 +3,19 @@
 #include "Lowtide/panel/AboutText.h"
 #include "Lowtide/panel/LoadPresetViewController.h"
 #include "Lowtide/panel/PanelLayoutCheck.h"
+#include "Lowtide/panel/PresetGlue.h"
+#include "Lowtide/panel/SaveFailureAlert.h"
 #include "Lowtide/panel/SavePresetViewController.h"
+#include "Lowtide/settings/ApplySettings.h"
 #include "Lowtide/settings/LastState.h"
+#include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/NSFileManager.h"
 
 namespace lowtide {
 
 Ref<eqView> activePanel;
 Ref<PresetManager> presetStore;
-std::atomic<double>* gainPtr = nullptr;
-std::atomic<double>* freqPtr = nullptr;
-std::atomic<double>* bandwidthPtr = nullptr;
-std::atomic<int32_t>* eqTypePtr = nullptr;
-std::atomic<double>* bassgainPtr = nullptr;
-std::atomic<double>* bassfreqPtr = nullptr;
-std::atomic<double>* bassintensPtr = nullptr;
+BoundParameters boundParameters;
 Ref<NSString> presetNameSlot;
 
 namespace {
@@ -65,7 +63,45 @@ T load(const std::atomic<T>* parameter) {
   return parameter != nullptr ? parameter->load(relaxed) : T{};
 }
 
+// The slider and read-out of each real value.
+struct ValueControl {
+  Parameter id;
+  Weak<UISlider> eqView::*slider;
+  Weak<UILabel> eqView::*label;
+  const char* outlet;  // the slider's outlet name, as a layout refusal names it
+};
+constexpr ValueControl kValueControls[] = {
+    {Parameter::bassgain, &eqView::bassGainSlider, &eqView::bassGainLabel, "bassGainSlider"},
+    {Parameter::bassfreq, &eqView::bassFrequencySlider, &eqView::bassFrequencyLabel, "bassFrequencySlider"},
+    {Parameter::bassintens, &eqView::bassIntensitySlider, &eqView::bassIntensityLabel, "bassIntensitySlider"},
+    {Parameter::filtgain, &eqView::gainSlider, &eqView::gainLabel, "gainSlider"},
+    {Parameter::filtfreq, &eqView::freqSlider, &eqView::freqLabel, "freqSlider"},
+    {Parameter::filtbw, &eqView::BWSlider, &eqView::bandwidthLabel, "BWSlider"},
+};
+
+const ValueControl& controlOf(Parameter p) {
+  for (const ValueControl& c : kValueControls)
+    if (c.id == p) return c;
+  return kValueControls[0];  // every real value has a row
+}
+
 }  // namespace
+
+double BoundParameters::load(Parameter p) const {
+  if (p == Parameter::filttype) return double(lowtide::load(type));
+  return lowtide::load(real[static_cast<size_t>(p)]);
+}
+
+void BoundParameters::store(Parameter p, double value) const {
+  if (p == Parameter::filttype) lowtide::store(type, static_cast<int32_t>(value));
+  else lowtide::store(real[static_cast<size_t>(p)], value);
+}
+
+ParameterValues BoundParameters::values() const {
+  ParameterValues v;
+  for (const ParameterSpec& s : kParameters) v[s.id] = load(s.id);
+  return v;
+}
 
 OBJC_CLASS_WITH_MEMBERS(eqView, UIViewController)
 
@@ -138,26 +174,17 @@ bool eqView::initWithNibName(const std::string& nibName, NSBundle* bundle) {
 }
 
 std::string eqView::layoutRefusal(UIView* root) {
-  const std::pair<const UISlider*, std::pair<const char*, StoredRange>> sliders[] = {
-      {gainSlider.get(), {"gainSlider", kFiltgainRange}},
-      {freqSlider.get(), {"freqSlider", kFiltfreqRange}},
-      {BWSlider.get(), {"BWSlider", kFiltbwRange}},
-      {bassGainSlider.get(), {"bassGainSlider", kBassgainRange}},
-      {bassFrequencySlider.get(), {"bassFrequencySlider", kBassfreqRange}},
-      {bassIntensitySlider.get(), {"bassIntensitySlider", kBassintensRange}},
-  };
-  for (const auto& [slider, what] : sliders)
-    if (std::string why = sliderRangeRefusal(slider, what.first, what.second); !why.empty()) return why;
+  for (const ValueControl& control : kValueControls) {
+    const ParameterSpec& p = spec(control.id);
+    const std::string why = sliderRangeRefusal((this->*control.slider).get(), control.outlet, {0, p.highest});
+    if (!why.empty()) return why;
+  }
   return doneRefusal(root, this);
 }
 
 std::string filterTypeTitle(int32_t type) {
-  switch (type) {
-    case 0: return "Low Pass Filter";
-    case 1: return "High Pass Filter";
-    case 2: return "High Shelf Filter";
-    default: return {};
-  }
+  const FilterTypeSpec* spec = filterType(type);
+  return spec && spec->title ? spec->title : std::string();
 }
 
 void eqView::setTitleForType(int32_t type) {
@@ -175,21 +202,17 @@ void eqView::setVars(std::atomic<double>* gain, std::atomic<double>* freq, std::
                      Kernel kernel4) {
   activePanel = Ref<eqView>(this);
   if (UIScrollView* area = scrollView.get()) area->setContentSize(CGSizeMake(640, 206));
+  setSaveFailureReport(&showSaveFailureAlert);
   presetStore = make<PresetManager>();
   presetStore->loadPresetsFromFile();
   if (NSFileManager::defaultManager()->fileExistsAtPath(kDebugMarkerPath) && eqplusbtn)
     eqplusbtn->setHidden(false);
   aboutString = NSString::stringWithUTF8String(kAboutText);
 
-  gainPtr = gain;
-  freqPtr = freq;
-  bandwidthPtr = bandwidth;
+  boundParameters.real = {bassGain, bassFrequency, bassIntensity, gain, freq, bandwidth, nullptr};
+  boundParameters.type = type;
   enabled = power;
-  eqTypePtr = type;
   bassenabled = bassOn;
-  bassgainPtr = bassGain;
-  bassintensPtr = bassIntensity;
-  bassfreqPtr = bassFrequency;
   parent = Weak<UIPopoverController>(popover);
   update = updateFunc;
   updatePlus = updatePlusFunc;
@@ -200,73 +223,51 @@ void eqView::setVars(std::atomic<double>* gain, std::atomic<double>* freq, std::
   case3 = kernel3;
   case4 = kernel4;
 
-  // The controls show the engine's values; setting them from code sends no action.
-  if (gainSlider) gainSlider->setValue(float(load(gain)), false);
-  if (freqSlider) freqSlider->setValue(float(load(freq)), false);
-  if (BWSlider) BWSlider->setValue(float(load(bandwidth)), false);
+  // The controls show the engine's values; setting them from code sends no action. The
+  // read-outs are formed in double from the parameters.
+  for (const ValueControl& c : kValueControls) {
+    const double value = boundParameters.load(c.id);
+    if (UISlider* slider = (this->*c.slider).get()) slider->setValue(float(value), false);
+    show((this->*c.label).get(), spec(c.id).readOut, value * spec(c.id).readOutScale);
+  }
   if (powerSwitch) powerSwitch->setOn(load(power), false);
   if (typeControl) typeControl->setSelectedSegmentIndex(load(type));
-  if (bassFrequencySlider) bassFrequencySlider->setValue(float(load(bassFrequency)), false);
-  if (bassGainSlider) bassGainSlider->setValue(float(load(bassGain)), false);
-  if (bassIntensitySlider) bassIntensitySlider->setValue(float(load(bassIntensity)), false);
   if (bassSwitch) bassSwitch->setOn(load(bassOn), false);
   if (versionL) versionL->setTitle(kTunelyVersion);
-
-  // At binding the read-outs are formed in double from the parameters.
-  show(gainLabel, "%.2f %%", load(gain) * 10);
-  show(freqLabel, "%.0f Hz", load(freq));
-  show(bandwidthLabel, "%.2f %%", load(bandwidth) * 10);
-  show(bassFrequencyLabel, "%.0f Hz", load(bassFrequency));
-  show(bassGainLabel, "%.2f %%", load(bassGain) * 100);
-  show(bassIntensityLabel, "%.2f %%", load(bassIntensity) * 10);
   setTitleForType(load(type));
 }
 
 // After a move the read-out is formed in single precision from the slider's value, then widened.
-void eqView::gainChanged(id) {
-  show(gainLabel, "%.2f %%", double(valueOf(gainSlider) * 10.0f));
-  store(gainPtr, double(valueOf(gainSlider)));
-  if (update) update();
+void eqView::valueMoved(Parameter parameter) {
+  const ValueControl& c = controlOf(parameter);
+  const ParameterSpec& s = spec(parameter);
+  const float value = valueOf((this->*c.slider).get());
+  show((this->*c.label).get(), s.movedReadOut, double(value * s.readOutScale));
+  boundParameters.store(parameter, double(value));
+  // The bass values are read by the kernel on every sample: nothing to recompute for them.
+  if (s.redesigns && update) update();
   refreshCurve();
 }
 
-void eqView::freqChanged(id) {
-  show(freqLabel, "%.0f Hz", double(valueOf(freqSlider)));
-  store(freqPtr, double(valueOf(freqSlider)));
-  if (update) update();
-  refreshCurve();
-}
+void eqView::gainChanged(id) { valueMoved(Parameter::filtgain); }
+void eqView::freqChanged(id) { valueMoved(Parameter::filtfreq); }
+void eqView::bwchanged(id) { valueMoved(Parameter::filtbw); }
+void eqView::bassGainChanged(id) { valueMoved(Parameter::bassgain); }
+void eqView::bassIntensityChanged(id) { valueMoved(Parameter::bassintens); }
+void eqView::bassFrequencyChanged(id) { valueMoved(Parameter::bassfreq); }
 
-void eqView::bwchanged(id) {
-  show(bandwidthLabel, "%.2f %%", double(valueOf(BWSlider) * 10.0f));
-  store(bandwidthPtr, double(valueOf(BWSlider)));
-  if (update) update();
-  refreshCurve();
-}
-
-// The bass parameters are read by the kernel on every sample: nothing to recompute.
-void eqView::bassGainChanged(id) {
-  show(bassGainLabel, "%.2f %%", double(valueOf(bassGainSlider) * 100.0f));
-  store(bassgainPtr, double(valueOf(bassGainSlider)));
-  refreshCurve();
-}
-
-void eqView::bassIntensityChanged(id) {
-  show(bassIntensityLabel, "%.2f %%", double(valueOf(bassIntensitySlider) * 10.0f));
-  store(bassintensPtr, double(valueOf(bassIntensitySlider)));
-  refreshCurve();
-}
-
-void eqView::bassFrequencyChanged(id) {
-  show(bassFrequencyLabel, "%.2f Hz", double(valueOf(bassFrequencySlider)));
-  store(bassfreqPtr, double(valueOf(bassFrequencySlider)));
-  refreshCurve();
+void eqView::showSettings(const ParameterValues& values) {
+  const ParameterValues positions = asSliderValues(values);
+  for (const ValueControl& c : kValueControls)
+    if (UISlider* slider = (this->*c.slider).get()) slider->setValue(float(positions[c.id]), false);
+  if (typeControl) typeControl->setSelectedSegmentIndex(static_cast<int32_t>(values[Parameter::filttype]));
+  runChangeHandlers(*this);
 }
 
 // The segment index is the engine's type code, untranslated.
 void eqView::typeChanged(id) {
   const auto index = int32_t(typeControl ? typeControl->selectedSegmentIndex() : 0);
-  store(eqTypePtr, index);
+  boundParameters.store(Parameter::filttype, index);
   setTitleForType(index);
   if (update) update();
   refreshCurve();
@@ -312,8 +313,7 @@ void eqView::close(id) {
 }
 
 void eqView::saveState() {
-  writeLastState(load(bassgainPtr), load(bassfreqPtr), load(bassintensPtr), load(gainPtr), load(freqPtr),
-                 load(bandwidthPtr), load(eqTypePtr));
+  writeLastState(boundParameters.values());
 }
 
 void eqView::viewDidUnload() {

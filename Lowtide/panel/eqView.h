@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Lowtide/engine/Equalizer.h"
+#include "Lowtide/engine/ParameterSet.h"
 #include "Lowtide/panel/ResponseCurveView.h"
 #include "Lowtide/settings/PresetManager.h"
 #include "foundation/NSString.h"
@@ -136,7 +137,15 @@ class eqView : public UIViewController {
   void actionSheetClickedButtonAtIndex(UIActionSheet* sheet, NSInteger index);
   bool popoverControllerShouldDismissPopover(UIPopoverController*) const { return false; }
 
+ // Shows a settings record in the sliders and the type control (through the sliders' rounding),
+  // then runs the change handlers so that it reaches the parameters and read-outs, as reset and
+  // a preset load do.
+  void showSettings(const ParameterValues& values);
+
  private:
+  // A value slider moved (or was set from code): its read-out, its parameter, the main section
+  // when the value is one of its own, the curve.
+  void valueMoved(Parameter parameter);
   void resetToDefaults();
   void openLoadDialog();
   void openSaveDialog();
@@ -149,13 +158,17 @@ class eqView : public UIViewController {
 // fills them.
 extern Ref<eqView> activePanel;
 extern Ref<PresetManager> presetStore;
-extern std::atomic<double>* gainPtr;
-extern std::atomic<double>* freqPtr;
-extern std::atomic<double>* bandwidthPtr;
-extern std::atomic<int32_t>* eqTypePtr;
-extern std::atomic<double>* bassgainPtr;
-extern std::atomic<double>* bassfreqPtr;
-extern std::atomic<double>* bassintensPtr;
+// The engine's parameters as the binding handed them to the panel, by parameter; null until bound
+// (an unbound parameter reads as 0 and takes no value).
+struct BoundParameters {
+  std::array<std::atomic<double>*, kParameterCount> real{};
+  std::atomic<int32_t>* type = nullptr;
+
+  double load(Parameter p) const;
+  void store(Parameter p, double value) const;
+  ParameterValues values() const;
+};
+extern BoundParameters boundParameters;
 // The slot the preset dialogs write a preset name into.
 extern Ref<NSString> presetNameSlot;
 

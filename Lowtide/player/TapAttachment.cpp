@@ -1,5 +1,6 @@
 #include "Lowtide/player/TapAttachment.h"
 
+#include "Lowtide/engine/Equalizer.h"
 #include "Lowtide/engine/ProcessingTap.h"
 #include "Lowtide/player/ControlsHooks.h"
 #include "Lowtide/player/HookRegistry.h"
@@ -11,7 +12,6 @@ Ref<MTAudioProcessingTap> tap;
 Ref<AVMutableAudioMix> audioMixx;
 MTAudioProcessingTapCallbacks callbacks;
 std::atomic<OSStatus> err{noErr};
-std::atomic<uint32_t> tapChannels{2};
 
 namespace {
 
@@ -55,7 +55,7 @@ Ref<AVPlayerItem> itemFromAsset(AVAsset* asset) {
   tap = Ref<MTAudioProcessingTap>::adopt(created);  // creation hands over one reference
   err = status;
   if (status != noErr || !tap) return nullptr;
-  tapChannels.store(track->channelCount(), std::memory_order_relaxed);
+  streamChannels.store(track->channelCount(), std::memory_order_relaxed);
 
   params->setAudioTapProcessor(tap.get());
   audioMixx = AVMutableAudioMix::audioMix();

@@ -19,9 +19,6 @@ extern Ref<MTAudioProcessingTap> tap;
 extern Ref<AVMutableAudioMix> audioMixx;
 extern MTAudioProcessingTapCallbacks callbacks;
 extern std::atomic<OSStatus> err;  // status of the last tap creation
-// The channel count of the audio track the latest tap was made for (2 until one is made): the
-// stream the panel's response curve describes, whose rate the tap's preparation records.
-extern std::atomic<uint32_t> tapChannels;
 
 // A new player item for `asset` with the tap attached; nil for a nil asset, an asset without
 // tracks or a failed tap creation.

@@ -35,51 +35,55 @@ T limited(T value, T lower, T upper) {
   return value;
 }
 
-double limited(double value, StoredRange range) { return limited(value, range.lower, range.upper); }
+}  // namespace
 
+Ref<EQPreset> EQPreset::initWithName(NSString* name, const ParameterValues& values) {
+  Ref<EQPreset> preset = Ref<EQPreset>::adopt(new EQPreset);
+  preset->presetName_ = Ref<NSString>(name);
+  preset->settings_ = NSMutableDictionary::dictionary();
+  for (const ParameterSpec& p : kParameters) {
+    const double v = values[p.id];
+    preset->settings_->setObject(
+        p.whole ? NSString::stringWithFormat("%i", static_cast<int32_t>(v)) : NSString::stringWithFormat("%f", v),
+        p.key);
+  }
+  preset->values_ = values;
+  // The filter type is held as the whole number the record says.
+  preset->values_[Parameter::filttype] = static_cast<int32_t>(values[Parameter::filttype]);
+  return preset;
+}
+
+Ref<EQPreset> EQPreset::initWithName(const std::string& name, const ParameterValues& values) {
+  const Ref<NSString> text = NSString::stringWithString(name);
+  return initWithName(text.get(), values);
+}
+
+namespace {
+ParameterValues listed(double bassgain, double bassfreq, double bassintens, double filtgain, double filtfreq,
+                       double filtbw, int32_t filttype) {
+  return ParameterValues{{bassgain, bassfreq, bassintens, filtgain, filtfreq, filtbw, double(filttype)}};
+}
 }  // namespace
 
 Ref<EQPreset> EQPreset::initWithName(NSString* name, double bassgain, double bassfreq,
                                      double bassintens, double filtgain, double filtfreq,
                                      double filtbw, int32_t filttype) {
-  Ref<EQPreset> preset = Ref<EQPreset>::adopt(new EQPreset);
-  preset->presetName_ = Ref<NSString>(name);
-  preset->settings_ = NSMutableDictionary::dictionary();
-  NSMutableDictionary& s = *preset->settings_;
-  s.setObject(NSString::stringWithFormat("%f", bassgain), "bassgain");
-  s.setObject(NSString::stringWithFormat("%f", bassfreq), "bassfreq");
-  s.setObject(NSString::stringWithFormat("%f", bassintens), "bassintens");
-  s.setObject(NSString::stringWithFormat("%f", filtgain), "filtgain");
-  s.setObject(NSString::stringWithFormat("%f", filtfreq), "filtfreq");
-  s.setObject(NSString::stringWithFormat("%f", filtbw), "filtbw");
-  s.setObject(NSString::stringWithFormat("%i", filttype), "filttype");
-  preset->bassgain_ = bassgain;
-  preset->bassfreq_ = bassfreq;
-  preset->bassintens_ = bassintens;
-  preset->filtgain_ = filtgain;
-  preset->filtfreq_ = filtfreq;
-  preset->filtbw_ = filtbw;
-  preset->filttype_ = filttype;
-  return preset;
+  return initWithName(name, listed(bassgain, bassfreq, bassintens, filtgain, filtfreq, filtbw, filttype));
 }
 
 Ref<EQPreset> EQPreset::initWithName(const std::string& name, double bassgain, double bassfreq,
                                      double bassintens, double filtgain, double filtfreq,
                                      double filtbw, int32_t filttype) {
-  const Ref<NSString> text = NSString::stringWithString(name);
-  return initWithName(text.get(), bassgain, bassfreq, bassintens, filtgain,
-                      filtfreq, filtbw, filttype);
+  return initWithName(name, listed(bassgain, bassfreq, bassintens, filtgain, filtfreq, filtbw, filttype));
 }
 
 Ref<EQPreset> EQPreset::presetForDict(const NSDictionary* dict) {
-  return initWithName("Just Loaded",
-                      limited(readDouble(dict, "bassgain"), kBassgainRange),
-                      limited(readDouble(dict, "bassfreq"), kBassfreqRange),
-                      limited(readDouble(dict, "bassintens"), kBassintensRange),
-                      limited(readDouble(dict, "filtgain"), kFiltgainRange),
-                      limited(readDouble(dict, "filtfreq"), kFiltfreqRange),
-                      limited(readDouble(dict, "filtbw"), kFiltbwRange),
-                      limited(readInt(dict, "filttype"), int32_t{0}, kLastFilterType));
+  ParameterValues values;
+  for (const ParameterSpec& p : kParameters) {
+    values[p.id] = p.whole ? limited(readInt(dict, p.key), static_cast<int32_t>(p.highest))
+                           : limited(readDouble(dict, p.key), p.highest);
+  }
+  return initWithName("Just Loaded", values);
 }
 
 }  // namespace lowtide

@@ -26,7 +26,7 @@ Ref<NSMutableDictionary> readStoreFile(bool* missing) {
 }
 
 void showWhy(const std::string& why, unsigned long size) {
-  showSaveFailureAlert(NSString::stringWithString(why).get(), size);
+  reportSaveFailure(NSString::stringWithString(why).get(), size);
 }
 
 // Number of characters (code points) of UTF-8 text.
@@ -51,7 +51,7 @@ void withStoreLock(Work work) {
   const unsigned long size = presets ? presets->count() : 0;
   Ref<NSString> error;
   if (!ensureDataFolder(&error)) {
-    showSaveFailureAlert(error, size);
+    reportSaveFailure(error, size);
     return;
   }
   std::string why;
@@ -109,7 +109,7 @@ void PresetManager::addPreset(const EQPreset* preset) {
   Ref<NSString> error;
   if (!NSPropertyListSerialization::dataFromPropertyList(preset->returnName(),
                                                         NSPropertyListXMLFormat_v1_0, &error)) {
-    showSaveFailureAlert(error, size);
+    reportSaveFailure(error, size);
     return;
   }
   // Far more than a list row shows; a longer name only bloats the file and the lists.

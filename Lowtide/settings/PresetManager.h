@@ -33,7 +33,7 @@ class PresetManager : public NSObject {
   }
   // Stores the preset's dictionary under its name, replacing any such entry, then saves. A name
   // the XML file cannot hold exactly (a NUL, bytes that are not UTF-8, a control character XML
-  // forbids), or longer than kPresetNameLimit, is refused with the "Fatal Error - Tunely" alert,
+  // forbids), or longer than kPresetNameLimit, is refused (reported as a save failure),
   // changing nothing.
   //
   // Each change (adding, removing) re-reads the file under the data folder's lock, applies only
@@ -47,8 +47,8 @@ class PresetManager : public NSObject {
     if (name) removePresetAtIndex(name->string());
     else savePresetsToFile();
   }
-  // Writes the store to the preset file (under the folder's lock); a failure is shown with the
-  // "Fatal Error - Tunely" alert.
+  // Writes the store to the preset file (under the folder's lock); a failure is reported
+  // (reportSaveFailure).
   void savePresetsToFile();
 };
 

@@ -3,7 +3,6 @@
 #include "foundation/FileLayer.h"
 #include "foundation/NSFileManager.h"
 #include "foundation/NSPropertyListSerialization.h"
-#include "uikit/UIAlertView.h"
 
 namespace lowtide {
 
@@ -16,12 +15,14 @@ bool ensureDataFolder(Ref<NSString>* errorDescription) {
                                                                 errorDescription);
 }
 
-void showSaveFailureAlert(NSString* error, unsigned long size) {
-  auto alert = make<UIAlertView>(
-      NSString::stringWithUTF8String("Fatal Error - Tunely"),
-      NSString::stringWithFormat("I could not save to preset file.\nError: %@\nsize: %lu", error, size),
-      nil, NSString::stringWithUTF8String("OK"));
-  alert->show();
+namespace {
+SaveFailureReport saveFailureReport = nullptr;
+}  // namespace
+
+void setSaveFailureReport(SaveFailureReport report) { saveFailureReport = report; }
+
+void reportSaveFailure(NSString* error, unsigned long size) {
+  if (saveFailureReport) saveFailureReport(error, size);
 }
 
 void savePropertyListFile(const NSObject* plist, const char* path, unsigned long size) {
@@ -29,7 +30,7 @@ void savePropertyListFile(const NSObject* plist, const char* path, unsigned long
   Ref<NSData> data =
       NSPropertyListSerialization::dataFromPropertyList(plist, NSPropertyListXMLFormat_v1_0, &error);
   if (error) {
-    showSaveFailureAlert(error, size);
+    reportSaveFailure(error, size);
     return;
   }
   if (!data) return;
@@ -38,11 +39,11 @@ void savePropertyListFile(const NSObject* plist, const char* path, unsigned long
     const Ref<NSString> why = NSString::stringWithFormat(
         "%s would be %zu bytes, more than the %zu a settings file may have", path, data->length(),
         kFileReadLimit);
-    showSaveFailureAlert(why.get(), size);
+    reportSaveFailure(why.get(), size);
     return;
   }
   if (!ensureDataFolder(&error) || !data->writeToFile(path, NSDataWritingAtomic, &error))
-    showSaveFailureAlert(error, size);
+    reportSaveFailure(error, size);
 }
 
 }  // namespace lowtide

@@ -21,13 +21,16 @@ bool nothingAt(const char* path);
 // Creates the data folder and its parents if missing. False (with the reason) if it cannot.
 bool ensureDataFolder(Ref<NSString>* errorDescription);
 
-// The "Fatal Error - Tunely" alert for a save that failed: `error` fills "%@", `size` is the
-// number of presets being saved.
-void showSaveFailureAlert(NSString* error, unsigned long size);
+// Where every settings save that failed is reported: `error` says why, `size` is the number of
+// presets being saved. The settings code shows nothing itself; the panel connects its alert when
+// it is bound. Until then (and with null) a failure is reported nowhere. Main thread.
+using SaveFailureReport = void (*)(NSString* error, unsigned long size);
+void setSaveFailureReport(SaveFailureReport report);
+void reportSaveFailure(NSString* error, unsigned long size);
 
 // Encodes `plist` as an XML property list and writes it atomically to `path`, creating the data
-// folder first. Any failure (encoding, folder, temporary file, rename) is shown with the alert
-// above and leaves the file as it was.
+// folder first. Any failure (encoding, folder, temporary file, rename) is reported as above and
+// leaves the file as it was.
 void savePropertyListFile(const NSObject* plist, const char* path, unsigned long size);
 
 }  // namespace lowtide

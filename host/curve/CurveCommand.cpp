@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -47,6 +48,18 @@ const CLI::Validator kPresetName(
     [](std::string& name) -> std::string { return name.empty() ? "a preset has a name" : ""; },
     "NAME");
 
+// "Filter type: 0 low pass, 1 high pass, 2 high shelf": the types its range offers.
+std::string filterTypeHelp(const lowtide::ParameterSpec& p) {
+  std::string text = p.meaning;
+  for (const lowtide::FilterTypeSpec& type : lowtide::kFilterTypes) {
+    if (type.code > p.highest) break;
+    std::string name = type.name;
+    name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+    text += (type.code == 0 ? ": " : ", ") + std::to_string(type.code) + " " + name;
+  }
+  return text;
+}
+
 }  // namespace
 
 CurveCommand::CurveCommand(CLI::App& app) {
@@ -65,24 +78,14 @@ CurveCommand::CurveCommand(CLI::App& app) {
       "--preset", o.preset, "The settings of a preset of the device root's store, loaded as the panel loads one")
       ->check(kPresetName);
   last->excludes(preset);
-  const struct {
-    const char* name;
-    double* value;
-    double highest;
-    const char* what;
-  } values[] = {
-      {"--filtgain", &o.filtgain, 24, "Filter gain, dB (the high shelf's)"},
-      {"--filtfreq", &o.filtfreq, 6000, "Filter frequency, Hz"},
-      {"--filtbw", &o.filtbw, 10, "Filter bandwidth, octaves (the low and high pass's)"},
-      {"--bassgain", &o.bassgain, 1.5, "Bass boost gain, a factor"},
-      {"--bassfreq", &o.bassfreq, 200, "Bass boost frequency (its smoother's factor k)"},
-      {"--bassintens", &o.bassintens, 10, "Bass boost intensity, a factor"},
-  };
-  for (const auto& v : values)
-    command_->add_option(v.name, *v.value, v.what)->capture_default_str()->check(kFiniteNumber)->check(CLI::Range(0.0, v.highest))
-        ->excludes(last)->excludes(preset);
-  command_->add_option("--filttype", o.filttype, "Filter type: 0 low pass, 1 high pass, 2 high shelf")
-      ->capture_default_str()->check(CLI::Range(0, 2))->excludes(last)->excludes(preset);
+  for (const lowtide::ParameterSpec& p : lowtide::kParameters) {
+    const std::string name = std::string("--") + p.key;
+    CLI::Option* option = p.whole ? command_->add_option(name, o.filttype, filterTypeHelp(p))
+                                  : command_->add_option(name, o.values[p.id], p.meaning);
+    option->capture_default_str()->excludes(last)->excludes(preset);
+    if (p.whole) option->check(CLI::Range(0, static_cast<int>(p.highest)));
+    else option->check(kFiniteNumber)->check(CLI::Range(0.0, p.highest));
+  }
   command_->add_flag("--no-filter", o.noFilter, "The filter switched off");
   command_->add_flag("--no-bass", o.noBass, "The bass boost switched off");
   command_->add_option("--rate", o.rate, "Sample rate of the stream, Hz")

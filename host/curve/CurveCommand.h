@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "Lowtide/engine/ParameterSet.h"
+
 namespace CLI {
 class App;
 }
@@ -21,8 +23,9 @@ struct CurveOptions {
   bool lastState = false;
   std::string preset;
   // The seven values, by their keys in the settings files; by default the panel's reset values.
-  double filtgain = 0, filtfreq = 2222, filtbw = 5, bassgain = 1, bassfreq = 80, bassintens = 0;
-  int filttype = 2;
+  // The filter type is read into `filttype` as a whole number, then stands in `values` too.
+  lowtide::ParameterValues values = lowtide::resetValues();
+  int filttype = static_cast<int>(lowtide::spec(lowtide::Parameter::filttype).reset);
   bool noFilter = false, noBass = false;
   double rate = 44100;
   int channels = 2;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "Lowtide/engine/DesignValues.h"
 #include "Lowtide/engine/Equalizer.h"
-#include "Lowtide/engine/biquad.h"
+#include "Lowtide/engine/ParameterSet.h"
+#include "Lowtide/settings/ApplySettings.h"
 #include "Lowtide/settings/EQPreset.h"
 #include "Lowtide/settings/LastState.h"
 #include "Lowtide/settings/SettingsFiles.h"
@@ -31,24 +31,9 @@ bool hasFile(const char* devicePath, std::string& error, const char* what) {
   return false;
 }
 
-// The seven values into the parameters, then the main section recomputed.
-void storeSettings(double bassgain, double bassfreq, double bassintens, double gain, double freq, double bandwidth,
-           int32_t type) {
-  eq::bassgain.store(bassgain, relaxed);
-  eq::bassfreq.store(bassfreq, relaxed);
-  eq::bassintens.store(bassintens, relaxed);
-  eq::gain.store(gain, relaxed);
-  eq::freq.store(freq, relaxed);
-  eq::bandwidth.store(bandwidth, relaxed);
-  eq::eqType.store(type, relaxed);
-  eq::updateEq();
-}
-
 bool loadLastState(std::string& error) {
   if (!hasFile(eq::kLastStatePath, error, "last state")) return false;
-  eq::readLastState();
-  // The loader switches both stages on whenever it takes the file.
-  if (eq::enabled.load(relaxed)) return true;
+  if (eq::readLastState()) return true;
   error = "the last state at \"" + DevicePathToHost(eq::kLastStatePath) +
           "\" holds no filter frequency, so the player does not load it";
   return false;
@@ -64,8 +49,8 @@ std::string presetNames(const NSDictionary& stored) {
   return names.empty() ? "it holds none" : "it holds " + names;
 }
 
-// As the panel loads a preset: its values, limited to their ranges, go through the sliders (so
-// in single precision) into the parameters.
+// As the panel loads a preset: its values, limited to their ranges, go through the sliders into
+// the parameters.
 bool loadPreset(const std::string& name, std::string& error) {
   if (!hasFile(eq::kPresetsPath, error, "preset store")) return false;
   const std::string path = DevicePathToHost(eq::kPresetsPath);
@@ -79,28 +64,13 @@ bool loadPreset(const std::string& name, std::string& error) {
     error = "no preset \"" + name + "\" in \"" + path + "\" (" + presetNames(*stored) + ")";
     return false;
   }
-  const Ref<eq::EQPreset> p = eq::EQPreset::presetForDict(entry);
-  auto slider = [](double v) { return double(float(v)); };
-  storeSettings(slider(p->bassgain()), slider(p->bassfreq()), slider(p->bassintens()), slider(p->filtgain()),
-        slider(p->filtfreq()), slider(p->filtbw()), p->filttype());
+  eq::applyAsPanelLoad(eq::EQPreset::presetForDict(entry)->values());
   return true;
 }
 
-// updateEq keeps the section as it was when the design it made cannot run; the design values
-// it leaves behind tell.
-bool filterDesignTaken() {
-  const float a0 = eq::a0.load(relaxed);
-  return eq::isUsableDesign(eq::b0.load(relaxed) / a0, eq::b1.load(relaxed) / a0, eq::b2.load(relaxed) / a0,
-                            eq::a1.load(relaxed) / a0, eq::a2.load(relaxed) / a0);
-}
-
 const char* filterName(int32_t type) {
-  switch (type) {
-    case 0: return "Low pass";
-    case 1: return "High pass";
-    case 2: return "High shelf";
-    default: return "Peaking";
-  }
+  const eq::FilterTypeSpec* spec = eq::filterType(type);
+  return spec ? spec->name : "An unknown filter";
 }
 
 }  // namespace
@@ -114,12 +84,14 @@ bool settleEngine(const CurveOptions& o, std::string& error) {
   } else if (!o.preset.empty()) {
     if (!loadPreset(o.preset, error)) return false;
   } else {
-    storeSettings(o.bassgain, o.bassfreq, o.bassintens, o.filtgain, o.filtfreq, o.filtbw, o.filttype);
+    eq::ParameterValues values = o.values;
+    values[eq::Parameter::filttype] = o.filttype;
+    eq::applyParameters(values);
   }
   eq::enabled.store(!o.noFilter, relaxed);
   eq::bassenabled.store(!o.noBass, relaxed);
   eq::setFunc();
-  if (!o.noFilter && !filterDesignTaken()) {
+  if (!o.noFilter && !eq::lastDesignTaken()) {
     error = "no stable filter can be designed at " + format("%g Hz", eq::freq.load(relaxed)) + " with a bandwidth of " +
             format("%g octaves", eq::bandwidth.load(relaxed)) + " for a stream at " + format("%g Hz", o.rate) +
             "; the player would keep the filter it had";

@@ -263,6 +263,12 @@ void UIAlertView::dismissWithClickedButtonIndex(long buttonIndex, bool) {
   Ref<UIAlertView> keep(this);
   visible_ = false;
   removeFromSuperview();
+  {
+    // Gone from the screen, so nothing holds it any more but whoever made it.
+    std::lock_guard<std::mutex> hold(shownLock);
+    auto& alerts = shown();
+    std::erase_if(alerts, [this](const Ref<UIAlertView>& a) { return a.get() == this; });
+  }
   tellDelegate("alertView:clickedButtonAtIndex:", buttonIndex);
   tellDelegate("alertView:didDismissWithButtonIndex:", buttonIndex);
 }
@@ -272,12 +278,12 @@ void UIAlertView::buttonTapped(id self, SEL, id sender) {
   if (auto* button = dynamic_cast<UIButton*>(sender)) alert->dismissWithClickedButtonIndex(long(button->tag()), true);
 }
 
-std::vector<Ref<UIAlertView>> UIAlertViewShownAlerts() {
+std::vector<Ref<UIAlertView>> UIAlertViewVisibleAlerts() {
   std::lock_guard<std::mutex> hold(shownLock);
   return shown();
 }
 
-void UIAlertViewClearShownAlerts() {
+void UIAlertViewForgetVisibleAlerts() {
   std::lock_guard<std::mutex> hold(shownLock);
   shown().clear();
 }

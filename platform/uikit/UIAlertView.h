@@ -1,5 +1,5 @@
-// A modal alert: a title, a message and buttons. Showing one records it in a process-wide list,
-// where the player's front ends and tests read it, and prints it to standard error as one line
+// A modal alert: a title, a message and buttons. Showing one records it in a process-wide list
+// of the alerts showing, until it is dismissed (which releases it), and prints it to standard error as one line
 // so a user of the command-line player sees it. When there is a key window it also goes on
 // screen as on iOS 7: the window dimmed, and in its centre a white rounded box with the title in
 // bold, the message wrapped below it, and the buttons under hairlines (two side by side, more
@@ -83,6 +83,8 @@ class UIAlertView : public UIView {
   Ref<UIView> dimmingView_;
 };
 
-// Every alert shown since the last clear, oldest first.
-std::vector<Ref<UIAlertView>> UIAlertViewShownAlerts();
-void UIAlertViewClearShownAlerts();
+// The alerts showing: shown and not yet dismissed (on screen or, without a key window, only
+// printed), oldest first.
+std::vector<Ref<UIAlertView>> UIAlertViewVisibleAlerts();
+// Drops them from the list without dismissing them (between tests).
+void UIAlertViewForgetVisibleAlerts();

@@ -23,11 +23,11 @@ class TempDeviceRoot : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     DeviceRootSet(root_ = pattern);
     FileLayerClearFaults();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
   }
   void TearDown() override {
     FileLayerClearFaults();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     std::filesystem::remove_all(root_);
   }
 

@@ -26,17 +26,17 @@ struct RecordingDelegate : NSObject {
 Ref<NSString> str(const char* s) { return NSString::stringWithUTF8String(s); }
 
 TEST(UIAlertView, ShowRecordsTheAlertUntilClearedAndDismissTellsTheDelegate) {
-  UIAlertViewClearShownAlerts();
+  UIAlertViewForgetVisibleAlerts();
   Ref<RecordingDelegate> delegate = objc_make<RecordingDelegate>(RecordingDelegate::cls());
   auto alert = make<UIAlertView>(str("Title"), str("one\ntwo"), delegate.get(), str("Cancel"),
                                  std::vector<Ref<NSString>>{str("Save"), nullptr, str("Delete")});
   EXPECT_EQ(alert->buttonTitleAtIndex(2)->string(), "Delete");  // the nil title is skipped
   alert->dismissWithClickedButtonIndex(1, true);  // not shown: nothing to dismiss
   EXPECT_EQ(delegate->clicked, nullptr);
-  EXPECT_TRUE(UIAlertViewShownAlerts().empty());
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());
 
   alert->show();
-  auto shown = UIAlertViewShownAlerts();
+  auto shown = UIAlertViewVisibleAlerts();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].get(), alert.get());
   EXPECT_EQ(shown[0]->message()->string(), "one\ntwo");
@@ -44,8 +44,12 @@ TEST(UIAlertView, ShowRecordsTheAlertUntilClearedAndDismissTellsTheDelegate) {
   EXPECT_EQ(delegate->clicked, alert.get());
   EXPECT_EQ(delegate->button, 1);
   EXPECT_FALSE(alert->isVisible());
-  UIAlertViewClearShownAlerts();
-  EXPECT_TRUE(UIAlertViewShownAlerts().empty());
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());  // a dismissed alert leaves the list
+
+  alert->show();
+  ASSERT_EQ(UIAlertViewVisibleAlerts().size(), 1u);
+  UIAlertViewForgetVisibleAlerts();
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());
 }
 
 }  // namespace

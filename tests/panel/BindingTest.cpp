@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "Lowtide/engine/biquad.h"
+#include "Lowtide/settings/SettingsFiles.h"
+#include "uikit/UIAlertView.h"
 #include "PanelFixture.h"
 
 namespace {
@@ -136,3 +138,34 @@ TEST_F(PanelBinding, DoneMovesThePanelAwayAndAlwaysWritesTheState) {
 }
 
 }  // namespace
+
+// The sliders' ranges come from the layout, the limits of a settings file's values from the
+// parameter table: a preset that loads within its limits must fit its sliders, or a load would
+// move a slider somewhere other than the value saved.
+TEST_F(PanelBinding, EachSliderSpansItsParameterRange) {
+  eq::eqView& p = openPanel();
+  const std::pair<eq::Parameter, UISlider*> sliders[] = {
+      {eq::Parameter::bassgain, p.bassGainSlider.get()},   {eq::Parameter::bassfreq, p.bassFrequencySlider.get()},
+      {eq::Parameter::bassintens, p.bassIntensitySlider.get()}, {eq::Parameter::filtgain, p.gainSlider.get()},
+      {eq::Parameter::filtfreq, p.freqSlider.get()},       {eq::Parameter::filtbw, p.BWSlider.get()}};
+  for (const auto& [parameter, slider] : sliders) {
+    ASSERT_NE(slider, nullptr) << eq::spec(parameter).key;
+    EXPECT_EQ(slider->minimumValue(), 0.0f) << eq::spec(parameter).key;
+    EXPECT_EQ(slider->maximumValue(), float(eq::spec(parameter).highest)) << eq::spec(parameter).key;
+  }
+  EXPECT_EQ(p.typeControl->numberOfSegments(), NSUInteger(eq::spec(eq::Parameter::filttype).highest) + 1);
+}
+
+// The settings code draws nothing: the bound panel shows what it reports.
+TEST_F(PanelBinding, SettingsFailuresReachTheAlertOnceThePanelIsBound) {
+  eq::setSaveFailureReport(nullptr);
+  eq::reportSaveFailure(NSString::stringWithUTF8String("before").get(), 1);
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());
+  openPanel();
+  eq::reportSaveFailure(NSString::stringWithUTF8String("disk full").get(), 3);
+  const auto alerts = UIAlertViewVisibleAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->title()->string(), "Fatal Error - Tunely");
+  EXPECT_EQ(alerts[0]->message()->string(), "I could not save to preset file.\nError: disk full\nsize: 3");
+  alerts[0]->dismissWithClickedButtonIndex(0, false);
+}

@@ -89,7 +89,7 @@ TEST_F(PanelOptions, LoadingClampsTheTypeAndEachOpeningStartsAfresh) {
   EXPECT_EQ(p.typeControl->selectedSegmentIndex(), 2);
   EXPECT_EQ(p.navigationItem->title(), "High Shelf Filter");
 
-  eq::presetStore->addPreset(eq::EQPreset::initWithName("Later", 1, 80, 0, 0, 2222, 5, 2).get());
+  eq::presetStore->addPreset(eq::EQPreset::initWithName("Later", eq::resetValues()).get());
   const Ref<eq::LoadPresetViewController> first = p.lpvc;
   EXPECT_EQ(choose("Load"), "");
   EXPECT_NE(p.lpvc, first);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../player/PlayerFixture.h"
+#include "Lowtide/engine/ParameterSet.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/NSDictionary.h"
 #include "host/script/ScreenActions.h"
@@ -24,12 +25,13 @@ struct EngineState {
 
   static EngineState now() {
     namespace eq = lowtide;
-    return {eq::bassgain, eq::bassfreq, eq::bassintens, eq::gain,        eq::freq,          eq::bandwidth,
-            eq::eqType,   eq::enabled,  eq::bassenabled, eq::plusenabled, eq::performFilters};
+    using P = eq::Parameter;
+    const eq::ParameterValues v = eq::loadParameters();
+    return {v[P::bassgain], v[P::bassfreq], v[P::bassintens], v[P::filtgain], v[P::filtfreq], v[P::filtbw],
+            int32_t(v[P::filttype]), eq::enabled, eq::bassenabled, eq::plusenabled, eq::performFilters};
   }
   void apply() const {  // all but the kernel
-    lowtide::bassgain = bassgain, lowtide::bassfreq = bassfreq, lowtide::bassintens = bassintens;
-    lowtide::gain = gain, lowtide::freq = freq, lowtide::bandwidth = bandwidth, lowtide::eqType = type;
+    lowtide::storeParameters(lowtide::ParameterValues{{bassgain, bassfreq, bassintens, gain, freq, bandwidth, double(type)}});
     lowtide::enabled = enabled, lowtide::bassenabled = bassenabled, lowtide::plusenabled = plusenabled;
   }
 };
@@ -37,8 +39,8 @@ struct EngineState {
 class PanelTest : public PlayerFixture {
  protected:
   using Strings = std::map<std::string, std::string>;
-  using Values = std::array<const char*, 7>;  // a preset's strings in the order of kKeys
-  static constexpr const char* kKeys[] = {"bassgain", "bassfreq", "bassintens", "filtgain", "filtfreq", "filtbw", "filttype"};
+  using Values = std::array<const char*, lowtide::kParameterCount>;  // a preset's strings in the order of the parameter table
+  static const char* key(size_t i) { return lowtide::kParameters[i].key; }
 
   void SetUp() override {
     PlayerFixture::SetUp();
@@ -100,14 +102,14 @@ class PanelTest : public PlayerFixture {
   }
   static Strings presetStrings(const std::string& prefix, const Values& v) {
     Strings out;
-    for (int i = 0; i < 7; ++i) out[prefix + kKeys[i]] = v[i];
+    for (size_t i = 0; i < v.size(); ++i) out[prefix + key(i)] = v[i];
     return out;
   }
   void writePresets(std::initializer_list<std::pair<std::string, Values>> presets) const {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>";
     for (const auto& [name, v] : presets) {
       xml += "<key>" + name + "</key><dict>";
-      for (int i = 0; i < 7; ++i) xml += std::string("<key>") + kKeys[i] + "</key><string>" + v[i] + "</string>";
+      for (size_t i = 0; i < v.size(); ++i) xml += std::string("<key>") + key(i) + "</key><string>" + v[i] + "</string>";
       xml += "</dict>";
     }
     writeDeviceFile(lowtide::kPresetsPath, xml + "</dict></plist>");

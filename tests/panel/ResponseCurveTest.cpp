@@ -35,7 +35,7 @@ size_t differingPixels(const CGImage& a, const CGImage& b) {
 }
 
 TEST_F(PanelCurve, FollowsEveryControlAtOnceAndANewStreamWithinAQuarterSecond) {
-  eq::tapChannels = 2;
+  eq::streamChannels = 2;
   eq::prepareEq(44100);  // a stereo stream, both stages off
   eq::ResponseCurveView& view = *openPanel().curveView;
   const eq::ResponseCurve& curve = view.curve();
@@ -62,7 +62,7 @@ TEST_F(PanelCurve, FollowsEveryControlAtOnceAndANewStreamWithinAQuarterSecond) {
 
   // The next track is mono at 22050 Hz: the tap's preparation does nothing for the curve, which
   // finds out at its next look.
-  eq::tapChannels = 1;
+  eq::streamChannels = 1;
   eq::prepareEq(22050);
   EXPECT_EQ(curve.chain.sampleRate, 44100);
   advance(0.25);

@@ -129,12 +129,12 @@ TEST_F(LastState, TheWrittenFileHoldsExactlySevenStringsAndReadsBack) {
 }
 
 TEST_F(LastState, AFailedWriteIsShownAndKeepsTheOldFile) {
-  eq::writeLastState(1, 80, 0, 0, 2222, 5, 2);
+  eq::writeLastState(eq::resetValues());
   const std::string good = readHostFile(kLastStatePath);
   for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename,
                     FileStep::CreateDirectory}) {
     FileLayerClearFaults();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     FileLayerInjectFault(step, EIO);
     eq::writeLastState(0.5, 50, 1, 1, 500, 1, 0);
     EXPECT_EQ(readHostFile(kLastStatePath), good);
@@ -156,13 +156,13 @@ class LastStateThatCannotBeRead : public LastState {
     eq::readLastState();
     EXPECT_EQ(parameters(), before);
     check();
-    eq::writeLastState(1, 80, 0, 0, 2222, 5, 2);
+    eq::writeLastState(eq::resetValues());
     check();
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"I could not save to preset file.\nError: " +
                                                         std::string(kLastStatePath) + ": " + reason +
                                                         ". It was left unchanged.\nsize: 1"});
     EXPECT_EQ(listFolder(lowtide::kDataFolder), std::vector<std::string>{"last.plist"});
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
   }
   void linkTo(const std::string& target) {
     std::filesystem::remove(host(kLastStatePath));

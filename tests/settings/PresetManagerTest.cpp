@@ -83,7 +83,7 @@ TEST_F(PresetStore, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
   manager->addPreset(preset("Rock", 100).get());
   const std::string file = readHostFile(kPresetsPath);
   for (const std::string& bad : {"Rock\0Live"s, "Rock\xff"s, "caf\xc3"s, "Bell\x07"s, "\x1b[1mBold"s, "\xef\xbf\xbe"s}) {
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     manager->addPreset(preset(bad, 150).get());
     EXPECT_EQ(readHostFile(kPresetsPath), file) << bad;
     EXPECT_EQ(manager->getDict()->count(), 1u) << bad;
@@ -125,7 +125,7 @@ TEST_F(PresetStore, ALinkIsTheUsersAndIsNeverReplaced) {
   for (const char* target : {"nowhere.plist", "presets.plist", "/dev/zero"}) {
     std::filesystem::remove(host(kPresetsPath));
     std::filesystem::create_symlink(target, host(kPresetsPath));
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     auto manager = loaded();
     EXPECT_EQ(manager->getDict()->count(), 0u) << target;
     manager->addPreset(preset("New").get());
@@ -155,7 +155,7 @@ TEST_F(PresetStore, ABinaryStoreIsReadAndValuesAreLimitedOnlyWhenReadBack) {
 TEST_F(PresetStore, ADamagedFileIsNeverOverwrittenAndSavingSaysSo) {
   for (const char* damaged : {"not a plist", "<plist><array/></plist>"}) {
     writeHostFile(kPresetsPath, damaged);
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     auto manager = loaded();
     EXPECT_EQ(manager->getDict()->count(), 0u);
     auto p = manager->getSettingsForKey("anything");
@@ -176,7 +176,7 @@ TEST_F(PresetStore, AFailedWriteIsShownAndKeepsTheOldFile) {
   const std::string good = readHostFile(kPresetsPath);
   for (auto step : {FileStep::CreateTemporary, FileStep::WriteTemporary, FileStep::Rename}) {
     FileLayerClearFaults();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     FileLayerInjectFault(step, ENOSPC);
     manager->addPreset(preset("Lost").get());
     EXPECT_EQ(readHostFile(kPresetsPath), good);

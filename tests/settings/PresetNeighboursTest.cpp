@@ -49,7 +49,7 @@ TEST_F(PresetNeighbours, PlayersSavingAndDeletingAtOnceLoseNoChange) {
         for (int k = 0; k < kSaves; ++k) manager->addPreset(preset(nameOf(p, k)).get());
         for (int k = 0; k < kSaves; k += 2) manager->removePresetAtIndex(nameOf(p, k));
         manager->removePresetAtIndex("old " + std::to_string(p));
-        ::_exit(UIAlertViewShownAlerts().empty() ? 0 : 4);
+        ::_exit(UIAlertViewVisibleAlerts().empty() ? 0 : 4);
       }
       children.push_back(child);
     }
@@ -105,7 +105,7 @@ TEST_F(PresetNeighbours, NamesAndStoresBeyondWhatCanBeReadBackAreRefused) {
   EXPECT_EQ(messages[0], "I could not save to preset file.\nError: A preset name may have at most 1024 "
                          "characters.\nsize: 1");
 
-  UIAlertViewClearShownAlerts();
+  UIAlertViewForgetVisibleAlerts();
   auto huge = NSMutableDictionary::dictionary();
   huge->setObject(NSString::stringWithString(std::string(kFileReadLimit, 'v')), "filtgain");
   lowtide::presets->setObject(huge, "Huge");

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "Lowtide/engine/EngineTesting.h"
+#include "Lowtide/panel/SaveFailureAlert.h"
+#include "Lowtide/settings/SettingsFiles.h"
 #include "Lowtide/settings/PresetManager.h"
 #include "foundation/TempDeviceRoot.h"
 
@@ -14,8 +16,11 @@ class SettingsTest : public TempDeviceRoot {
     TempDeviceRoot::SetUp();
     lowtide::presets = nullptr;
     lowtide::resetEngineForTesting();
+    // As a bound panel connects it.
+    lowtide::setSaveFailureReport(&lowtide::showSaveFailureAlert);
   }
   void TearDown() override {
+    lowtide::setSaveFailureReport(nullptr);
     lowtide::presets = nullptr;
     lowtide::resetEngineForTesting();
     TempDeviceRoot::TearDown();
@@ -29,7 +34,10 @@ class SettingsTest : public TempDeviceRoot {
     return manager;
   }
   static Ref<lowtide::EQPreset> preset(const std::string& name, double bassfreq = 80, int32_t type = 2) {
-    return lowtide::EQPreset::initWithName(name, 1, bassfreq, 0, 0, 2222, 5, type);
+    lowtide::ParameterValues values = lowtide::resetValues();
+    values[lowtide::Parameter::bassfreq] = bassfreq;
+    values[lowtide::Parameter::filttype] = type;
+    return lowtide::EQPreset::initWithName(name, values);
   }
   static std::string text(const NSObject* o) {
     auto s = dynamic_cast<const NSString*>(o);
@@ -39,7 +47,7 @@ class SettingsTest : public TempDeviceRoot {
   // The messages of the alerts shown so far, each checked to be the save-failure alert.
   static std::vector<std::string> alertMessages() {
     std::vector<std::string> out;
-    for (const auto& a : UIAlertViewShownAlerts()) {
+    for (const auto& a : UIAlertViewVisibleAlerts()) {
       EXPECT_EQ(a->title()->string(), "Fatal Error - Tunely");
       EXPECT_EQ(a->numberOfButtons(), 1);
       EXPECT_EQ(a->buttonTitleAtIndex(0)->string(), "OK");

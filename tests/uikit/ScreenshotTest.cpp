@@ -170,7 +170,7 @@ class Screenshot : public UIKitFixture {
  protected:
   void SetUp() override {
     UIKitFixture::SetUp();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     writeImage();
     writeLayout("Screen", screenLayout(std::string(kBundle) + "/Record@2x.png"));
     owner = make<ScreenshotOwner>();
@@ -200,7 +200,7 @@ class Screenshot : public UIKitFixture {
 
   void TearDown() override {
     liftFinger();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     screen = nullptr;
     UIKitFixture::TearDown();
   }

@@ -33,11 +33,11 @@ class AlertOnScreen : public UIKitFixture {
  protected:
   void SetUp() override {
     UIKitFixture::SetUp();
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     delegate = objc_make<AlertDelegate>(AlertDelegate::cls());
   }
   void TearDown() override {
-    UIAlertViewClearShownAlerts();
+    UIAlertViewForgetVisibleAlerts();
     UIKitFixture::TearDown();
   }
 
@@ -73,7 +73,11 @@ TEST_F(AlertOnScreen, ATapOnAButtonTakesTheAlertAwayAndThenTellsTheDelegate) {
   EXPECT_EQ(delegate->log, std::vector<std::string>{"clicked 1"});
   EXPECT_TRUE(delegate->alertGoneWhenTold);
   EXPECT_TRUE(window->allSubviews().empty());
-  EXPECT_EQ(UIAlertViewShownAlerts().size(), 1u);
+  EXPECT_TRUE(UIAlertViewVisibleAlerts().empty());
+  // Nothing but this test holds a dismissed alert.
+  const Weak<UIAlertView> gone(alert.get());
+  alert = Ref<UIAlertView>();
+  EXPECT_EQ(gone.get(), nullptr);
 }
 
 TEST_F(AlertOnScreen, ALongMessageMakesATallerAlertThatStillFitsTheScreenAndDelegateGoneIsSkipped) {

@@ -1,0 +1,189 @@
+# Every source file of the program, by the target it goes into. A new file is added here: a
+# file left out does not link, rather than being picked up or dropped silently.
+
+# The platform stand-ins (libtunely_platform).
+set(PLATFORM_SOURCES
+  platform/audiotoolbox/AudioUnit.cpp
+  platform/avfoundation/AVAsset.cpp
+  platform/avfoundation/AVAudioMix.cpp
+  platform/avfoundation/AVPlayerItem.cpp
+  platform/coreaudio/AudioThread.cpp
+  platform/corefoundation/CFBase.cpp
+  platform/coregraphics/CGColor.cpp
+  platform/coregraphics/CGContext.cpp
+  platform/coregraphics/CGGeometry.cpp
+  platform/coregraphics/CGImage.cpp
+  platform/coregraphics/CGText.cpp
+  platform/coregraphics/TextShortening.cpp
+  platform/foundation/DeviceRoot.cpp
+  platform/foundation/FileLayer.cpp
+  platform/foundation/FolderLock.cpp
+  platform/foundation/NSBundle.cpp
+  platform/foundation/NSData.cpp
+  platform/foundation/NSDictionary.cpp
+  platform/foundation/NSFileManager.cpp
+  platform/foundation/NSIndexPath.cpp
+  platform/foundation/NSLog.cpp
+  platform/foundation/NSLogQueue.cpp
+  platform/foundation/NSNumber.cpp
+  platform/foundation/NSObjectIsEqual.cpp
+  platform/foundation/NSPropertyListSerialization.cpp
+  platform/foundation/NSRunLoop.cpp
+  platform/foundation/NSString.cpp
+  platform/foundation/NSStringFormat.cpp
+  platform/foundation/NSTimer.cpp
+  platform/foundation/PropertyListNestingGuard.cpp
+  platform/foundation/PropertyListText.cpp
+  platform/foundation/PropertyValueConversions.cpp
+  platform/mediatoolbox/MTAudioProcessingTap.cpp
+  platform/objc/ClassMembers.cpp
+  platform/objc/WeakReferences.cpp
+  platform/objc/runtime.cpp
+  platform/uikit/UIActionSheet.cpp
+  platform/uikit/UIAlertView.cpp
+  platform/uikit/UIApplication.cpp
+  platform/uikit/UIBarButtonItem.cpp
+  platform/uikit/UIBarItem.cpp
+  platform/uikit/UIBarItemArranger.cpp
+  platform/uikit/UIBarMaterial.cpp
+  platform/uikit/UIButton.cpp
+  platform/uikit/UIColor.cpp
+  platform/uikit/UIControl.cpp
+  platform/uikit/UIDevice.cpp
+  platform/uikit/UIDrawnView.cpp
+  platform/uikit/UIFont.cpp
+  platform/uikit/UIImage.cpp
+  platform/uikit/UIImageView.cpp
+  platform/uikit/UIKitPropertyTypes.cpp
+  platform/uikit/UILabel.cpp
+  platform/uikit/UINavigationBar.cpp
+  platform/uikit/UINavigationItem.cpp
+  platform/uikit/UINib.cpp
+  platform/uikit/UIPickerView.cpp
+  platform/uikit/UIPopoverController.cpp
+  platform/uikit/UIResponder.cpp
+  platform/uikit/UIScreen.cpp
+  platform/uikit/UIScrollView.cpp
+  platform/uikit/UISegmentedControl.cpp
+  platform/uikit/UISlider.cpp
+  platform/uikit/UISwitch.cpp
+  platform/uikit/UITableView.cpp
+  platform/uikit/UITableViewCell.cpp
+  platform/uikit/UITextField.cpp
+  platform/uikit/UIToolbar.cpp
+  platform/uikit/UITouch.cpp
+  platform/uikit/UIView.cpp
+  platform/uikit/UIViewAnimation.cpp
+  platform/uikit/UIViewController.cpp
+  platform/uikit/UIWindow.cpp
+)
+
+# The system (the lowtide library); its load-time initialiser and the engine's test support are
+# targets of their own.
+set(LOWTIDE_SOURCES
+  Lowtide/engine/Designs.cpp
+  Lowtide/engine/KernelWalk.cpp
+  Lowtide/engine/Kernels.cpp
+  Lowtide/engine/NonFiniteGuard.cpp
+  Lowtide/engine/ParameterSet.cpp
+  Lowtide/engine/Parameters.cpp
+  Lowtide/engine/Preparation.cpp
+  Lowtide/engine/ProcessingTap.cpp
+  Lowtide/engine/biquad.cpp
+  Lowtide/panel/HazeTranslucentView.cpp
+  Lowtide/panel/LoadPresetViewController.cpp
+  Lowtide/panel/OptionsMenu.cpp
+  Lowtide/panel/PanelLayoutCheck.cpp
+  Lowtide/panel/PresetGlue.cpp
+  Lowtide/panel/ResponseCurveView.cpp
+  Lowtide/panel/ResponsePlot.cpp
+  Lowtide/panel/SaveFailureAlert.cpp
+  Lowtide/panel/SavePresetViewController.cpp
+  Lowtide/panel/eqView.cpp
+  Lowtide/player/ControlsHooks.cpp
+  Lowtide/player/HookRegistry.cpp
+  Lowtide/player/ShowControls.cpp
+  Lowtide/player/TapAttachment.cpp
+  Lowtide/response/ChainResponse.cpp
+  Lowtide/response/LiveChain.cpp
+  Lowtide/settings/ApplySettings.cpp
+  Lowtide/settings/EQPreset.cpp
+  Lowtide/settings/LastState.cpp
+  Lowtide/settings/PresetManager.cpp
+  Lowtide/settings/SettingsFiles.cpp
+)
+
+# The host music player (tunely_host), but for its main and the curve program.
+set(HOST_SOURCES
+  host/cli/CommandLine.cpp
+  host/cli/PlayCommand.cpp
+  host/cli/PlayerStartup.cpp
+  host/cli/SinkCommand.cpp
+  host/demo/DemoSong.cpp
+  host/desktop/DesktopTap.cpp
+  host/desktop/PipeWireSink.cpp
+  host/install/DeviceRootLayout.cpp
+  host/install/FileCopy.cpp
+  host/install/ProgramFiles.cpp
+  host/loader/SubstrateLoader.cpp
+  host/media/AudioFileReader.cpp
+  host/media/BlockRing.cpp
+  host/media/DecodeThread.cpp
+  host/media/DeviceFeed.cpp
+  host/media/DeviceOutput.cpp
+  host/media/DeviceSink.cpp
+  host/media/Doorbell.cpp
+  host/media/FileOutput.cpp
+  host/media/FlushToZeroScope.cpp
+  host/media/GatingHistogram.cpp
+  host/media/KWeighting.cpp
+  host/media/LevelMeter.cpp
+  host/media/LoudnessMeter.cpp
+  host/media/MediaClock.cpp
+  host/media/OfflineRenderer.cpp
+  host/media/OutputFile.cpp
+  host/media/OutputGain.cpp
+  host/media/OutputWriter.cpp
+  host/media/PeakLimiter.cpp
+  host/media/PlayQueue.cpp
+  host/media/PlaybackSession.cpp
+  host/media/ProgressBar.cpp
+  host/media/RealtimePlayer.cpp
+  host/media/Resampler.cpp
+  host/media/SignalAnalysis.cpp
+  host/media/SoundDeviceLimits.cpp
+  host/media/StereoSplit.cpp
+  host/media/StopRequest.cpp
+  host/media/StreamFormat.cpp
+  host/media/TrackLoader.cpp
+  host/media/TrackPlayback.cpp
+  host/media/TrackSeek.cpp
+  host/media/TrackSource.cpp
+  host/media/TrackStream.cpp
+  host/media/TrackSummary.cpp
+  host/media/WavFileSink.cpp
+  host/player/DeviceProfile.cpp
+  host/player/MPAVItem.cpp
+  host/player/MPButton.cpp
+  host/player/MPDetailSlider.cpp
+  host/player/MPPlaybackControlsView.cpp
+  host/player/MarqueeLabel.cpp
+  host/player/NowPlayingArt.cpp
+  host/player/PlayerClasses.cpp
+  host/player/PlayerSession.cpp
+  host/player/PlayerSettings.cpp
+  host/player/PlayerTransport.cpp
+  host/player/SessionFrontEnd.cpp
+  host/script/ScreenActions.cpp
+  host/script/ScriptRunner.cpp
+  host/script/SessionScript.cpp
+  host/window/PlayerWindow.cpp
+)
+
+# `tunely curve`'s program (tunely_curve), but for its main.
+set(CURVE_SOURCES
+  host/curve/CurveCommand.cpp
+  host/curve/CurveCommandLine.cpp
+  host/curve/CurveEngine.cpp
+  host/curve/CurveOutput.cpp
+)
