@@ -27,11 +27,11 @@ int32_t readInt(const NSDictionary* dict, const char* key) {
   return 0;
 }
 
-// The upper bound first, then the lower.
+// The upper bound first, then zero.
 template <class T>
-T limited(T value, T lower, T upper) {
+T limited(T value, T upper) {
   if (value > upper) value = upper;
-  if (value < lower) value = lower;
+  if (value < 0) value = 0;
   return value;
 }
 
