@@ -31,16 +31,17 @@ void playOut(const DeviceSink& device) {
 // share of the seconds it keeps decoded ahead.
 std::optional<std::chrono::milliseconds> DeviceOutput::decoderLooksEvery() const { return 10ms; }
 
-// Two of the device's buffers and the main thread's longest look away: a callback that ends a
-// short track finds the next ones already handed over.
-double DeviceOutput::secondsAheadWanted() const { return 2 * device_.bufferSeconds() + 2 * kLooksEvery; }
+// Four of the device's buffers and a few of the main thread's looks away, so a callback that
+// ends a short track finds the next ones already handed over even when the main thread is late.
+double DeviceOutput::secondsAheadWanted() const { return 4 * device_.bufferSeconds() + 5 * kLooksEvery; }
 
 size_t DeviceOutput::mostTracksInHand() const { return DeviceFeed::kHandOverSlots + 1; }
 
 void DeviceOutput::streamOpened(TrackStream& stream, DecodeThread&, bool neededSoon) {
-  // With nothing in hand on a running device (after a skip), or only short tracks, it plays as
-  // soon as it is handed over: decode enough here not to run dry.
-  if (started_ && neededSoon) stream.decodeUntilBuffered();
+  // With nothing in hand (at the start, after a skip), or only short tracks, it plays as soon as
+  // it is handed over: decode enough here not to run dry. Before the device starts this also
+  // lets the session fill its hand first, so the first callback does not run out.
+  if (neededSoon) stream.decodeUntilBuffered();
 }
 
 PlaybackOutput::Take DeviceOutput::take(TrackPlayback& track, size_t, size_t, bool nothingInHand,
