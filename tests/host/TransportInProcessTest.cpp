@@ -206,7 +206,9 @@ TEST_F(TransportInProcessTest, LiveTracksShorterThanABlockFollowEachOtherWithout
   // outrun a main thread starved for longer than what it keeps in hand (half a second here), as
   // a heavily loaded test machine may starve it: a stray gap is allowed, not one at every track
   // as a track padded to a block would make.
-  if (kMainThreadKeepsTime) EXPECT_LE(played.gaps, 2) << played.silenceWithin << " silent frames";
+  if (kMainThreadKeepsTime) {
+    EXPECT_LE(played.gaps, 2) << played.silenceWithin << " silent frames";
+  }
   ASSERT_EQ(int64_t(played.music.size() / 2), 24 * a.frames);
   for (int64_t copy = 0; copy < 24; ++copy) EXPECT_EQ(inCommon(played.music, copy * a.frames, a), a.frames) << copy;
   EXPECT_EQ(outcome.reports.size(), 24u);
