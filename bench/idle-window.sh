@@ -2,7 +2,8 @@
 # The CPU an idle player costs: tunely plays live in a window on a virtual X server (Xvfb) with
 # SDL's silent audio driver, a script pauses it after half a second, and the process's CPU time
 # over the next 10 s is read from /proc. Also the same while playing, and with the equalizer
-# panel open over the playing player, for comparison.
+# panel, its options menu and its Save and Load dialogs open over the playing player, each left
+# alone: what is drawn then is only what changes under them.
 # Prints the figures; needs Xvfb and xdotool (bash scripts/install-deps.sh).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -44,6 +45,11 @@ need bc
 measure "paused player in a window" "0.5 tap play"
 measure "playing player in a window" "# no steps"
 measure "equalizer panel open over the playing player" "1.0 tap eq-button"
+measure "options menu over the open panel" '0.6 tap eq-button
+1.0 tap "Options"'
+measure "save dialog over the open panel" '0.6 tap eq-button
+1.0 tap "Options"
+1.4 tap "Save"'
 measure "load dialog over the open panel" '0.6 tap eq-button
 1.0 tap "Options"
 1.4 tap "Load"'

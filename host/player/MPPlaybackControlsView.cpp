@@ -120,7 +120,13 @@ void MPPlaybackControlsView::initializeControls(id self, SEL) {
   view->addSubview(view->slider_);
   view->elapsedLabel_ = view->addLabel(CGRectMake(20, y + 32, 80, 14), 11, false, secondaryText(), NSTextAlignment::Left, "elapsed");
   view->remainingLabel_ = view->addLabel(CGRectMake(w - 100, y + 32, 80, 14), 11, false, secondaryText(), NSTextAlignment::Right, "remaining");
-  view->titleLabel_ = view->addLabel(CGRectMake(20, y + 54, w - 40, 22), 17, true, UIColor::blackColor(), NSTextAlignment::Center, "title");
+  // A title wider than the screen scrolls, as the phone's do, rather than being cut.
+  view->titleLabel_ = ::make<MarqueeLabel>(CGRectMake(20, y + 54, w - 40, 22));
+  view->titleLabel_->setFont(UIFont::boldSystemFontOfSize(17));
+  view->titleLabel_->setTextColor(UIColor::blackColor());
+  view->titleLabel_->setTextAlignment(NSTextAlignment::Center);
+  view->titleLabel_->setAccessibilityIdentifier("title");
+  view->addSubview(view->titleLabel_);
   view->artistLabel_ = view->addLabel(CGRectMake(20, y + 78, w - 40, 20), 15, false, secondaryText(), NSTextAlignment::Center, "artist");
 
   const double controlsY = y + 112;

@@ -18,6 +18,7 @@
 
 #include "host/player/MPButton.h"
 #include "host/player/MPDetailSlider.h"
+#include "host/player/MarqueeLabel.h"
 #include "host/player/NowPlayingArt.h"
 #include "host/player/PlayerTransport.h"
 #include "uikit/UILabel.h"
@@ -62,6 +63,7 @@ class MPPlaybackControlsView : public UIView {
   int initializeCalls() const { return initializeCalls_; }
   int reloadCalls() const { return reloadCalls_; }
   bool scrubbing() const { return scrubbing_; }
+  MarqueeLabel* titleLabel() const { return titleLabel_.get(); }
   int superviewMoves() const { return superviewMoves_; }
 
  protected:
@@ -94,7 +96,8 @@ class MPPlaybackControlsView : public UIView {
   Ref<UILabel> limitingLabel_;
   Ref<MPDetailSlider> slider_;
   Ref<ArtworkView> artwork_;
-  Ref<UILabel> titleLabel_, artistLabel_, elapsedLabel_, remainingLabel_, queueLabel_;
+  Ref<MarqueeLabel> titleLabel_;
+  Ref<UILabel> artistLabel_, elapsedLabel_, remainingLabel_, queueLabel_;
   bool shuffling_ = false, scrubbing_ = false;
   int shuffleHandlerCalls_ = 0, initializeCalls_ = 0, reloadCalls_ = 0, superviewMoves_ = 0;
   id lastShuffleSender_ = nullptr;  // identity only, never sent to

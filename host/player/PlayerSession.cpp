@@ -39,12 +39,16 @@ void PlayerSession::showTrack() {
 // screen the player did not make (the equalizer panel, its dialogs) lies over the whole Now
 // Playing screen, the thumb and the times would change only under its frosted backdrop, where
 // they cannot be read; they wait, and catch up as soon as the screen shows again, so the
-// covered screen costs no drawing.
+// covered screen costs no drawing. A long title's marquee rests under it for the same reason.
 void PlayerSession::showPosition() {
   const long step = long(transport_.position * 4);
-  if (step == shownSecond_ || controlsCovered()) return;
+  if (step == shownSecond_) return;
+  auto* controls = static_cast<MPPlaybackControlsView*>(controlsView_.get());
+  const bool covered = controlsCovered();
+  if (MarqueeLabel* title = controls->titleLabel()) title->setRunning(!covered);
+  if (covered) return;
   shownSecond_ = step;
-  static_cast<MPPlaybackControlsView*>(controlsView_.get())->showPosition();
+  controls->showPosition();
 }
 
 bool PlayerSession::controlsCovered() const {

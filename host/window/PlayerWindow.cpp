@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "coregraphics/CGContext.h"
 #include "foundation/NSRunLoop.h"
@@ -18,6 +19,9 @@ struct PlayerWindow::Impl {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
+  // The screen's pixels, kept between drawings: each drawing changes only what changed.
+  std::unique_ptr<CGBitmapContext> bitmap;
+  bool drawEverything = true;
   uint64_t drawnGeneration = ~uint64_t(0);
   bool drawnAnimating = false;
   bool fingerDown = false;
@@ -87,13 +91,19 @@ void PlayerWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(impl_
 void PlayerWindow::redraw() {
   const uint64_t generation = UIView::displayGeneration();
   const bool animating = UIView::animationsRunning();
+  const double now = NSRunLoop::mainRunLoop()->currentTime();
+  const std::optional<double> blurDue = impl_->screen->nextBlurDue();
   // While something moves every frame differs; one more frame once it stops shows where it ended.
-  if (generation == impl_->drawnGeneration && !animating && !impl_->drawnAnimating) return;
+  if (generation == impl_->drawnGeneration && !animating && !impl_->drawnAnimating && !impl_->drawEverything &&
+      !(blurDue && now >= *blurDue))
+    return;
+  const bool everything = impl_->drawEverything || animating || impl_->drawnAnimating;
   impl_->drawnGeneration = generation;
   impl_->drawnAnimating = animating;
-  CGBitmapContext bitmap(impl_->screen->bounds().size, scale_);
-  impl_->screen->drawHierarchy(bitmap.context());
-  SDL_UpdateTexture(impl_->texture, nullptr, bitmap.premultipliedARGB(), bitmap.stride());
+  impl_->drawEverything = false;
+  if (!impl_->bitmap) impl_->bitmap = std::make_unique<CGBitmapContext>(impl_->screen->bounds().size, scale_);
+  impl_->screen->drawChanges(impl_->bitmap->context(), everything, now);
+  SDL_UpdateTexture(impl_->texture, nullptr, impl_->bitmap->premultipliedARGB(), impl_->bitmap->stride());
   SDL_RenderClear(impl_->renderer);
   SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
   SDL_RenderPresent(impl_->renderer);
@@ -115,7 +125,7 @@ bool PlayerWindow::handle(const void* raw) {
     case SDL_QUIT: return false;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) return false;
-      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) impl_->drawnGeneration = ~uint64_t(0);
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) impl_->drawEverything = true;
       break;
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_LEFT) {
@@ -182,6 +192,8 @@ bool PlayerWindow::pump(double maxWait) {
   NSRunLoop* loop = NSRunLoop::mainRunLoop();
   if (auto due = loop->nextFireDate()) wait = std::min(wait, std::max(0.0, *due - loop->currentTime()));
   if (UIView::animationsRunning()) wait = std::min(wait, 1.0 / 60);
+  // A blur held back while what lies under it changes is made once its time comes.
+  if (auto due = impl_->screen->nextBlurDue()) wait = std::min(wait, std::max(0.0, *due - loop->currentTime()));
   SDL_Event event;
   if (SDL_WaitEventTimeout(&event, int(std::ceil(wait * 1000)))) {
     do {

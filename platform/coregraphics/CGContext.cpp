@@ -117,6 +117,16 @@ void CGContext::fillRect(CGRect r) {
   fillPath();
 }
 
+void CGContext::clearRect(CGRect r) {
+  cairo_t* cr = backend_->cr;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+  cairo_fill(cr);
+  cairo_restore(cr);
+}
+
 void CGContext::strokeRect(CGRect r) {
   cairo_new_path(backend_->cr);
   cairo_rectangle(backend_->cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
@@ -228,14 +238,20 @@ void CGContext::endTransparencyLayer(double alpha) {
   cairo_paint_with_alpha(backend_->cr, std::clamp(alpha, 0.0, 1.0));
 }
 
-void CGContext::blurBehind(CGRect rect, CGFloat radius) {
+void CGContext::blurBehind(CGRect rect, CGFloat radius, CGBlurCache* cache) {
   cairo_t* cr = backend_->cr;
   cairo_surface_t* base = backend_->surface;
+  if (cache && cache->use == CGBlurCache::Use::None) cache = nullptr;
+  if (cache && cache->use == CGBlurCache::Use::Reuse && cache->valid) {
+    paintPixels(cache->pixels.data(), cache->left, cache->top, cache->width, cache->height);
+    return;
+  }
   // The rectangle in the bitmap's pixels, within the bitmap and the clip.
   double cx0, cy0, cx1, cy1;
   cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
   const PixelBox pixels = pixelBox(*backend_, CGRectIntersection(rect, CGRectMake(cx0, cy0, cx1 - cx0, cy1 - cy0)));
   const int left = pixels.left, top = pixels.top, w = pixels.width(), h = pixels.height();
+  if (cache) cache->valid = false;
   if (w <= 0 || h <= 0) return;
 
   cairo_surface_flush(base);
@@ -250,16 +266,27 @@ void CGContext::blurBehind(CGRect rect, CGFloat radius) {
     boxBlur(a.data(), b.data(), h, w, 1, w, box);
     boxBlur(b.data(), a.data(), w, h, w, 1, box);
   }
-  cairo_surface_t* blurred = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(a.data()), CAIRO_FORMAT_ARGB32, w, h, w * 4);
+  paintPixels(a.data(), left, top, w, h);
+  if (cache) {
+    cache->pixels = std::move(a);
+    cache->left = left, cache->top = top, cache->width = w, cache->height = h;
+    cache->valid = true;
+  }
+}
+
+// Replaces the bitmap's pixels in the box (device pixels) with these, within the clip.
+void CGContext::paintPixels(const uint32_t* argb, int left, int top, int width, int height) {
+  cairo_t* cr = backend_->cr;
+  cairo_surface_t* source = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(argb)), CAIRO_FORMAT_ARGB32, width, height, width * 4);
   cairo_save(cr);
   cairo_identity_matrix(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, blurred, left, top);
-  cairo_rectangle(cr, left, top, w, h);
+  cairo_set_source_surface(cr, source, left, top);
+  cairo_rectangle(cr, left, top, width, height);
   cairo_fill(cr);
   cairo_restore(cr);
-  cairo_surface_destroy(blurred);
+  cairo_surface_destroy(source);
 }
 
 CGColor CGContext::averageColorBehind(CGRect rect) const {

@@ -6,9 +6,11 @@
 // text); views see this interface alone.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "coregraphics/CGColor.h"
 #include "coregraphics/CGGeometry.h"
@@ -68,6 +70,8 @@ class CGContext {
   void setLineWidth(CGFloat width);
 
   void fillRect(CGRect rect);
+  // Makes the rectangle transparent, whatever was drawn there.
+  void clearRect(CGRect rect);
   void strokeRect(CGRect rect);
   void fillRoundedRect(CGRect rect, CGFloat radius);
   void strokeRoundedRect(CGRect rect, CGFloat radius);
@@ -96,7 +100,8 @@ class CGContext {
 
   // Replaces what has already been drawn under the rectangle with a blurred copy of it (a
   // Gaussian blur of about `radius` points), so that what is drawn next lies on frosted glass.
-  void blurBehind(CGRect rect, CGFloat radius);
+  // With a cache told to reuse, the pixels it kept are painted (within the clip) instead.
+  void blurBehind(CGRect rect, CGFloat radius, struct CGBlurCache* cache = nullptr);
   // The mean colour of what has already been drawn under the rectangle (opaque black where
   // nothing lies under it), so that what is drawn next can stand out from it.
   CGColor averageColorBehind(CGRect rect) const;
@@ -111,12 +116,28 @@ class CGContext {
 
  private:
   // Hands a text being drawn to the recorder.
-  void record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout, CGLineBreak lineBreak);
+  void record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout, CGLineBreak lineBreak,
+              bool shortened);
+  void paintPixels(const uint32_t* argb, int left, int top, int width, int height);
   friend class CGBitmapContext;
   CGContext(std::unique_ptr<Backend> backend, double scale);
 
   std::unique_ptr<Backend> backend_;
   double scale_;
+};
+
+// The pixels a blur made, kept so that a window that redraws only part of itself can paint them
+// again while what lies under them has not changed. Whoever draws sets `use` for one drawing:
+// None blurs as if there were no cache, Make blurs and keeps the result, Reuse paints what was
+// kept (blurring afresh if nothing was). `madeAt` and `stale` are the drawer's bookkeeping.
+struct CGBlurCache {
+  enum class Use { None, Make, Reuse };
+  std::vector<uint32_t> pixels;
+  int left = 0, top = 0, width = 0, height = 0;
+  bool valid = false;
+  Use use = Use::None;
+  double madeAt = 0;
+  bool stale = false;
 };
 
 // A context drawing into pixels it owns: `size` points at `scale` pixels per point, cleared to

@@ -61,6 +61,14 @@ inline CGRect CGRectIntersection(const CGRect& a, const CGRect& b) {
   if (x1 <= x0 || y1 <= y0) return CGRectZero;
   return CGRectMake(x0, y0, x1 - x0, y1 - y0);
 }
+// The smallest rectangle holding both; an empty rectangle adds nothing.
+inline CGRect CGRectUnion(const CGRect& a, const CGRect& b) {
+  if (CGRectIsEmpty(a)) return b;
+  if (CGRectIsEmpty(b)) return a;
+  const CGFloat x0 = std::min(CGRectGetMinX(a), CGRectGetMinX(b)), y0 = std::min(CGRectGetMinY(a), CGRectGetMinY(b));
+  const CGFloat x1 = std::max(CGRectGetMaxX(a), CGRectGetMaxX(b)), y1 = std::max(CGRectGetMaxY(a), CGRectGetMaxY(b));
+  return CGRectMake(x0, y0, x1 - x0, y1 - y0);
+}
 inline bool CGRectIntersectsRect(const CGRect& a, const CGRect& b) {
   return !CGRectIsEmpty(CGRectIntersection(a, b));
 }

@@ -9,7 +9,8 @@ bool hasVisibleTint(const UIColor* tint) { return tint != nullptr && tint->alpha
 
 }  // namespace
 
-void UIBarDrawMaterial(CGContext& ctx, CGRect rect, NSInteger barStyle, UIColor* barTintColor, bool translucent) {
+void UIBarDrawMaterial(CGContext& ctx, CGRect rect, NSInteger barStyle, UIColor* barTintColor, bool translucent,
+                       CGBlurCache* blurCache) {
   // The black material is dark enough that light text and light tints stay readable over a white
   // screen under it.
   CGColor tint = isBlack(barStyle) ? CGColor{0.08, 0.08, 0.08, 0.82} : CGColor{0.97, 0.97, 0.97, 0.8};
@@ -18,7 +19,7 @@ void UIBarDrawMaterial(CGContext& ctx, CGRect rect, NSInteger barStyle, UIColor*
     tint.alpha *= 0.8;
   }
   if (translucent) {
-    ctx.blurBehind(rect, kUIBarBlurRadius);
+    ctx.blurBehind(rect, kUIBarBlurRadius, blurCache);
   } else {
     tint.alpha = 1;
   }

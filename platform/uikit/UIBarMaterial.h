@@ -14,8 +14,10 @@ inline constexpr double kUIBarBlurRadius = 20;
 // A translucent bar blurs what is already drawn under `rect` and lays its tint over it: white
 // for the default style, near black for the black style, or the bar tint colour (when set and
 // not clear) a little see-through. An opaque bar fills the rectangle with the same colour,
-// fully opaque.
-void UIBarDrawMaterial(CGContext& context, CGRect rect, NSInteger barStyle, UIColor* barTintColor, bool translucent);
+// fully opaque. The blur goes through `blurCache` (the bar's own), so that a window redrawing
+// part of the bar can paint the blur it kept.
+void UIBarDrawMaterial(CGContext& context, CGRect rect, NSInteger barStyle, UIColor* barTintColor, bool translucent,
+                       CGBlurCache* blurCache);
 
 // The hairline along the rectangle's top or bottom edge, one pixel thick at any scale.
 void UIBarDrawHairline(CGContext& context, CGRect rect, bool atTop, NSInteger barStyle);

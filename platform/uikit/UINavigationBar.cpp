@@ -155,7 +155,7 @@ void UINavigationBar::layoutSubviews() {
 
 void UINavigationBar::drawRect(CGContext& ctx, CGRect) {
   const CGRect b = bounds();
-  UIBarDrawMaterial(ctx, b, barStyle_, barTintColor_.get(), translucent_);
+  UIBarDrawMaterial(ctx, b, barStyle_, barTintColor_.get(), translucent_, &blurCache_);
   UIBarDrawHairline(ctx, b, false, barStyle_);
   UINavigationItem* top = topItem();
   if (top == nullptr || top->title().empty() || titleRight_ <= titleLeft_) return;

@@ -44,6 +44,7 @@ class UINavigationBar : public UIView {
   UIButton* backButton() const;
 
   void drawRect(CGContext& context, CGRect rect) override;
+  CGBlurCache* blurCache() override { return translucent_ ? &blurCache_ : nullptr; }
   void layoutSubviews() override;
   CGSize sizeThatFits(CGSize size) const override { return CGSizeMake(size.width, 44); }
 
@@ -57,6 +58,7 @@ class UINavigationBar : public UIView {
   NSInteger barStyle_ = UIBarStyleDefault;
   Ref<UIColor> barTintColor_;
   bool translucent_ = true;
+  CGBlurCache blurCache_;
   UIBarItemArranger arranger_;
   Ref<UIButton> backButton_;
   // Where the title may go, between the left and right items (from the last layout).

@@ -41,7 +41,7 @@ void UIToolbar::setTranslucent(bool translucent) {
 
 void UIToolbar::drawRect(CGContext& ctx, CGRect) {
   const CGRect b = bounds();
-  UIBarDrawMaterial(ctx, b, barStyle_, barTintColor_.get(), translucent_);
+  UIBarDrawMaterial(ctx, b, barStyle_, barTintColor_.get(), translucent_, &blurCache_);
   UIBarDrawHairline(ctx, b, true, barStyle_);
 }
 

@@ -35,6 +35,7 @@ class UIToolbar : public UIView {
   void setTranslucent(bool translucent);
 
   void drawRect(CGContext& context, CGRect rect) override;
+  CGBlurCache* blurCache() override { return translucent_ ? &blurCache_ : nullptr; }
   void layoutSubviews() override;
   CGSize sizeThatFits(CGSize size) const override { return CGSizeMake(size.width, 44); }
 
@@ -43,5 +44,6 @@ class UIToolbar : public UIView {
   NSInteger barStyle_ = UIBarStyleDefault;
   Ref<UIColor> barTintColor_;
   bool translucent_ = true;
+  CGBlurCache blurCache_;
   UIBarItemArranger arranger_;
 };

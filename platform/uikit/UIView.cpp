@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "uikit/UIApplication.h"
 #include "uikit/UIKitPropertyTypes.h"
@@ -18,6 +19,11 @@ SEL didMoveToSuperviewSelector() {
 
 uint64_t& generation() {
   static uint64_t value = 0;
+  return value;
+}
+
+bool& wholeScreenChanged() {
+  static bool value = true;
   return value;
 }
 
@@ -43,7 +49,27 @@ void UIView::registerMembers(Class cls) {
 void UIView::didMoveToSuperviewMethod(id self, SEL) { static_cast<UIView*>(self)->didMoveToSuperview(); }
 
 uint64_t UIView::displayGeneration() { return generation(); }
-void UIView::markScreenChanged() { ++generation(); }
+void UIView::markScreenChanged() {
+  wholeScreenChanged() = true;
+  ++generation();
+}
+void UIView::noteChange() { ++generation(); }
+bool UIView::takeWholeScreenChange() { return std::exchange(wholeScreenChanged(), false); }
+
+void UIView::contentChanged() {
+  needsDisplay_ = true;
+  ++generation();
+}
+
+void UIView::subtreeChanged() {
+  subtreeNeedsDisplay_ = true;
+  ++generation();
+}
+
+void UIView::forgetDrawn() {
+  drawn_.visible = false;
+  for (const Ref<UIView>& view : subviews_) view->forgetDrawn();
+}
 
 UIView::UIView() = default;
 UIView::UIView(CGRect frame) : frame_(frame) {}
@@ -62,7 +88,7 @@ void UIView::setFrame(CGRect frame) {
     resizeSubviews(oldSize);
     setNeedsLayout();
   }
-  markScreenChanged();
+  contentChanged();
 }
 
 void UIView::setBounds(CGRect bounds) {
@@ -77,7 +103,7 @@ void UIView::setBounds(CGRect bounds) {
     resizeSubviews(oldSize);
     setNeedsLayout();
   }
-  markScreenChanged();
+  contentChanged();
 }
 
 CGPoint UIView::center() const {
@@ -131,6 +157,8 @@ void UIView::detachFromSuperview() {
   auto& siblings = superview_->subviews_;
   auto it = std::find_if(siblings.begin(), siblings.end(),
                          [this](const Ref<UIView>& v) { return v.get() == this; });
+  if (drawn_.visible) superview_->lostSubviews_ = CGRectUnion(superview_->lostSubviews_, drawn_.extent);
+  forgetDrawn();
   superview_ = nullptr;
   if (it != siblings.end()) siblings.erase(it);  // the caller holds its own reference
 }
@@ -145,7 +173,7 @@ void UIView::insertSubviewAtIndex(UIView* view, NSInteger index) {
   const size_t at = std::min<size_t>(size_t(std::max<NSInteger>(index, 0)), subviews_.size());
   subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(at), keep);
   view->superview_ = this;
-  markScreenChanged();
+  noteChange();
   didAddSubview(view);
   msgSend<void>(view, didMoveToSuperviewSelector());
   view->notifyWindowChange(windowBefore);
@@ -165,7 +193,7 @@ void UIView::exchangeSubviewAtIndex(NSInteger index1, NSInteger index2) {
   const auto n = NSInteger(subviews_.size());
   if (index1 < 0 || index2 < 0 || index1 >= n || index2 >= n) return;
   std::swap(subviews_[size_t(index1)], subviews_[size_t(index2)]);
-  markScreenChanged();
+  subtreeChanged();
 }
 
 void UIView::bringSubviewToFront(UIView* view) {
@@ -174,7 +202,7 @@ void UIView::bringSubviewToFront(UIView* view) {
   Ref<UIView> keep = *it;
   subviews_.erase(it);
   subviews_.push_back(keep);
-  markScreenChanged();
+  subtreeChanged();
 }
 
 void UIView::sendSubviewToBack(UIView* view) {
@@ -183,7 +211,7 @@ void UIView::sendSubviewToBack(UIView* view) {
   Ref<UIView> keep = *it;
   subviews_.erase(it);
   subviews_.insert(subviews_.begin(), keep);
-  markScreenChanged();
+  subtreeChanged();
 }
 
 void UIView::removeFromSuperview() {
@@ -191,7 +219,7 @@ void UIView::removeFromSuperview() {
   Ref<UIView> keep(this);
   UIWindow* windowBefore = window();
   detachFromSuperview();
-  markScreenChanged();
+  noteChange();
   msgSend<void>(this, didMoveToSuperviewSelector());
   notifyWindowChange(windowBefore);
 }
@@ -233,13 +261,13 @@ UIView* UIView::viewWithTag(NSInteger tag) {
 
 void UIView::setBackgroundColor(UIColor* color) {
   backgroundColor_ = Ref<UIColor>(color);
-  markScreenChanged();
+  contentChanged();
 }
 
 void UIView::setHidden(bool hidden) {
   if (hidden == hidden_) return;
   hidden_ = hidden;
-  markScreenChanged();
+  noteChange();
 }
 
 void UIView::setAlpha(double alpha) {
@@ -247,12 +275,12 @@ void UIView::setAlpha(double alpha) {
   if (alpha == alpha_) return;
   UIViewAnimationRecorder::willChangeAlpha(this, alpha);
   alpha_ = alpha;
-  markScreenChanged();
+  noteChange();
 }
 
 void UIView::setClipsToBounds(bool clips) {
   clipsToBounds_ = clips;
-  markScreenChanged();
+  subtreeChanged();
 }
 
 UIColor* UIView::tintColor() const {
@@ -266,17 +294,17 @@ UIColor* UIView::tintColor() const {
 
 void UIView::setTintColor(UIColor* color) {
   tintColor_ = Ref<UIColor>(color);
-  markScreenChanged();
+  subtreeChanged();
 }
 
 // Drawing and layout.
 
-void UIView::setNeedsDisplay() { markScreenChanged(); }
+void UIView::setNeedsDisplay() { contentChanged(); }
 void UIView::drawRect(CGContext&, CGRect) {}
 
 void UIView::setNeedsLayout() {
   needsLayout_ = true;
-  markScreenChanged();
+  noteChange();
 }
 
 void UIView::layoutIfNeeded() {

@@ -107,7 +107,8 @@ class UIView : public UIResponder {
   const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
   void setAccessibilityIdentifier(const std::string& name) { accessibilityIdentifier_ = name; }
 
-  // Drawing and layout.
+  // Drawing and layout. A window redraws a view's own content only once it is marked as needing
+  // it (or moved, shown, hidden, added or removed, which the window notices itself).
   void setNeedsDisplay();
   // Draws the view's own content (its background is already filled) in its bounds' space.
   virtual void drawRect(CGContext& context, CGRect rect);
@@ -115,6 +116,9 @@ class UIView : public UIResponder {
   void layoutIfNeeded();  // lays out this view and its subviews where needed
   virtual void layoutSubviews() {}
   virtual CGSize sizeThatFits(CGSize) const { return frame_.size; }
+  // The blur this view lays over what lies behind it, kept between drawings; null for a view
+  // that blurs nothing.
+  virtual CGBlurCache* blurCache() { return nullptr; }
   void sizeToFit();
 
   // Hit-testing, in this view's coordinates. A hidden view, one that ignores touches, or an
@@ -158,10 +162,25 @@ class UIView : public UIResponder {
   virtual void willRemoveSubview(UIView*) {}
   // Called when the view leaves the window it was in, or enters one.
   virtual void didMoveToWindow() {}
+  // Something changed that views do not track themselves: the whole screen is drawn again.
   static void markScreenChanged();
 
  private:
   friend struct UIViewAnimationRecorder;
+  friend class UIWindow;
+  // What a window drew of the view last time, in the window's coordinates: the visible part of
+  // its rectangle, that with its subviews', and its opacity on screen.
+  struct Drawn {
+    CGRect rect{};
+    CGRect extent{};
+    double alpha = 0;
+    bool visible = false;
+  };
+  static bool takeWholeScreenChange();
+  static void noteChange();  // something changed that a window finds by itself
+  void contentChanged();     // its own content: drawn again
+  void subtreeChanged();     // it and everything in it: drawn again
+  void forgetDrawn();        // the subtree is no longer on screen
   static void didMoveToSuperviewMethod(id self, SEL);
   void detachFromSuperview();
   void resizeSubviews(CGSize oldSize);
@@ -184,4 +203,8 @@ class UIView : public UIResponder {
   UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
   std::string accessibilityIdentifier_;
   Weak<UIViewController> viewController_;
+  Drawn drawn_;
+  bool needsDisplay_ = true;
+  bool subtreeNeedsDisplay_ = false;
+  CGRect lostSubviews_{};  // where subviews it lost since the last drawing were drawn
 };

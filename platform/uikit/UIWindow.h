@@ -2,6 +2,7 @@
 // belong to and draws the whole tree into pixels.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "coregraphics/CGContext.h"
@@ -33,10 +34,27 @@ class UIWindow : public UIView {
   // Lays the tree out where needed, then draws it as the screen shows it now (animations at
   // their present values) into the context, the window's origin at the context's.
   void drawHierarchy(CGContext& context);
+  // Draws, into a context whose pixels are kept from the last call, only what changed on screen
+  // since: the views marked as needing display, those moved, shown, hidden, added or removed,
+  // and what lies under them there (the whole tree when `everything`, or when something changed
+  // that views do not track). A translucent bar blurs again only when something under it
+  // changed, and at most every kBlurInterval seconds of `now`; in between it paints the blur it
+  // kept. The pixels are then those drawHierarchy draws, but for a blur held back that way.
+  void drawChanges(CGContext& context, bool everything, double now);
+  static constexpr double kBlurInterval = 0.25;
+  // When a blur held back is due to be made again (on the clock of `now`); none if none waits.
+  std::optional<double> nextBlurDue() const { return blurDue_; }
+
   // What the window shows, as an image at `scale` pixels per point, and as a PNG file.
   CGImage snapshot(double scale);
   bool writePNG(const std::string& path, double scale, std::string& error);
 
  private:
+  struct ChangePlan;
+  static void drawView(UIView* view, CGContext& context, const CGRect* damage);
+  static void planView(UIView* view, CGPoint superviewOrigin, double superviewAlpha, CGRect clip, bool forced,
+                       ChangePlan& plan);
+
   Ref<UIView> statusBar_;
+  std::optional<double> blurDue_;
 };

@@ -8,6 +8,7 @@
 
 #include "../ImageCompare.h"
 #include "PanelFixture.h"
+#include "host/player/MarqueeLabel.h"
 #include "uikit/UITableView.h"
 
 namespace {
@@ -60,7 +61,12 @@ class Readability : public PanelTest, public ::testing::WithParamInterface<const
       CGSetTextRecorder([&](const CGTextRecord& t) {
         const CGRect r = t.deviceRect;
         const CGRect inPoints = CGRectMake(r.origin.x / scale, r.origin.y / scale, r.size.width / scale, r.size.height / scale);
-        if (!covered(window(), UIWindow::viewBeingDrawn(), inPoints)) texts.push_back(t);
+        if (covered(window(), UIWindow::viewBeingDrawn(), inPoints)) return;
+        texts.push_back(t);
+        // A marquee lays its text out whole and clips it: cut, unless it scrolls into sight.
+        if (auto* marquee = dynamic_cast<host::MarqueeLabel*>(UIWindow::viewBeingDrawn())) {
+          EXPECT_TRUE(!marquee->scrolls() || marquee->running()) << describe(t) << " is cut, its marquee at rest";
+        }
       });
       const CGImage shot = window()->snapshot(scale);
       CGSetTextRecorder({});
