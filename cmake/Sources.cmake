@@ -141,6 +141,7 @@ set(HOST_SOURCES
   host/media/LoudnessMeter.cpp
   host/media/MediaClock.cpp
   host/media/OfflineRenderer.cpp
+  host/media/OggChain.cpp
   host/media/OutputFile.cpp
   host/media/OutputGain.cpp
   host/media/OutputWriter.cpp
@@ -177,6 +178,7 @@ set(HOST_SOURCES
   host/script/ScreenActions.cpp
   host/script/ScriptRunner.cpp
   host/script/SessionScript.cpp
+  host/text/MessageText.cpp
   host/window/PlayerWindow.cpp
 )
 

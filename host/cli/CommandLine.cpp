@@ -14,6 +14,7 @@
 #include "host/cli/SinkCommand.h"
 #include "host/install/ProgramFiles.h"
 #include "host/player/DeviceProfile.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -26,7 +27,7 @@ const CLI::Validator kWholeNumber(
     [](std::string& text) {
       int64_t value = 0;
       return CLI::detail::lexical_cast(text, value) ? std::string()
-                                                    : "\"" + text + "\" is not a whole number";
+                                                    : quotedWord(text) + " is not a whole number";
     },
     "");
 
@@ -44,7 +45,7 @@ int runCurveProgram(char** argv) {
     return 1;
   }
   execv(program.c_str(), argv);
-  std::fprintf(stderr, "tunely: cannot run \"%s\": %s\n", program.c_str(), std::strerror(errno));
+  std::fprintf(stderr, "tunely: cannot run %s: %s\n", quotedPath(program).c_str(), std::strerror(errno));
   return 1;
 }
 
@@ -55,6 +56,8 @@ int runCommandLine(int argc, char** argv) {
 
   CLI::App app{"tunely: a music player with the Tunely equalizer loaded into it", "tunely"};
   app.require_subcommand(1);
+  // A mistake is echoed with what was typed: a file name's control characters stay escaped.
+  app.failure_message([](const CLI::App* a, const CLI::Error& e) { return printableLines(CLI::FailureMessage::simple(a, e)); });
   app.set_version_flag("--version", std::string("tunely ") + kPlayerVersion);
 
   PlayOptions options;
@@ -134,8 +137,8 @@ int runCommandLine(int argc, char** argv) {
     return false;
   };
   if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
-    std::fprintf(stderr, "tunely: unknown subcommand \"%s\" (the subcommands are play and curve; see tunely --help)\n",
-                 argv[1]);
+    std::fprintf(stderr, "tunely: unknown subcommand %s (the subcommands are play and curve; see tunely --help)\n",
+                 quotedWord(argv[1]).c_str());
     return 2;
   }
   try {

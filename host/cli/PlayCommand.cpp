@@ -16,6 +16,7 @@
 #include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
+#include "host/media/OggChain.h"
 #include "host/media/OutputFile.h"
 #include "host/media/PeakLimiter.h"
 #include "host/media/ProgressBar.h"
@@ -28,6 +29,7 @@
 #include "host/player/PlayerSession.h"
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
+#include "host/text/MessageText.h"
 #include "host/window/PlayerWindow.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
@@ -56,6 +58,7 @@ std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool l
     std::string refusal = info ? std::string() : info.error;
     if (info && live) refusal = soundDeviceRefusal(info.value->sampleRate, info.value->channels);
     if (refusal.empty()) {
+      noteChainedOgg(path);
       queue.push_back({path, *info.value});
     } else {
       reportUnplayable(path, refusal);
@@ -72,26 +75,26 @@ std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool l
 bool finishOutput(OutputFile& output, double sampleRate, const PlayOutcome& outcome) {
   if (!outcome.outputError.empty()) {
     output.discard();
-    std::fprintf(stderr, "tunely: cannot write \"%s\": %s\n", output.path().c_str(),
+    std::fprintf(stderr, "tunely: cannot write %s: %s\n", quotedPath(output.path()).c_str(),
                  outcome.outputError.c_str());
     return false;
   }
   const int64_t frames = output.sink().framesWritten();
   if (frames == 0) {
     output.discard();
-    std::cout << "Nothing was rendered: \"" << output.path() << "\" was not written"
+    std::cout << "Nothing was rendered: " << quotedPath(output.path()) << " was not written"
               << std::endl;
     return true;
   }
   std::string error;
   if (!output.commit(error)) {
-    std::fprintf(stderr, "tunely: cannot write \"%s\": %s\n", output.path().c_str(),
+    std::fprintf(stderr, "tunely: cannot write %s: %s\n", quotedPath(output.path()).c_str(),
                  error.c_str());
     return false;
   }
   char length[32];
   std::snprintf(length, sizeof length, "%.2f s", double(frames) / sampleRate);
-  std::cout << "Wrote \"" << output.path() << "\" (" << length
+  std::cout << "Wrote " << quotedPath(output.path()) << " (" << length
             << (outcome.interrupted ? ", up to where playing stopped)" : ")") << std::endl;
   return true;
 }
@@ -161,11 +164,11 @@ int runPlay(const PlayOptions& options) {
   if (offline) {
     if (std::string mismatch = findFormatMismatch(queue); !mismatch.empty()) return fail(mismatch);
     if (std::string input = outputOverwritesInput(options.output, queue); !input.empty())
-      return fail("the output \"" + options.output + "\" is the track \"" + input +
-                  "\": choose another output file");
+      return fail("the output " + quotedPath(options.output) + " is the track " + quotedPath(input) +
+                  ": choose another output file");
     if (!output.open(options.output, queue.front().info.sampleRate, queue.front().info.channels,
                      error))
-      return fail("cannot write \"" + options.output + "\": " + error);
+      return fail("cannot write " + quotedPath(options.output) + ": " + error);
   } else if (!device.openDevice(queue.front().info, options.blockFrames, error)) {
     std::fprintf(stderr,
                  "tunely: no sound device is available (%s).\n"
@@ -214,13 +217,15 @@ int runPlay(const PlayOptions& options) {
 
   const TrackSettings settings{options.layout, options.blockFrames};
   std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
-            << (offline ? " into \"" + options.output + "\"" : std::string(" on the sound device"))
+            << (offline ? " into " + quotedPath(options.output) : std::string(" on the sound device"))
             << std::endl;
   PlayOutcome outcome =
       offline ? renderOffline(session, queue, settings, *clock, output.sink(),
                               ProgressBar::standardErrorIsTerminal(), frontEnd)
               : device.play(session, queue, settings, frontEnd);
 
+  // A step timed after the last audio never ran; a "Done" among them would have saved.
+  if (!outcome.interrupted) frontEnd.reportScriptStepsNotReached();
   // Whatever ended the session, nothing the listener set up is lost: the panel left open closes
   // as their tap on "Done" would, open dialogs cancelled first. Its window is no longer looked
   // at, so an alert about it goes to the terminal.

@@ -16,6 +16,7 @@
 #include "host/window/PlayerWindow.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -67,9 +68,9 @@ bool loadTweaks(const std::string& root) {
   for (const std::string& error : report.errors)
     std::fprintf(stderr, "tunely: cannot load the substrate library %s\n", error.c_str());
   if (report.loaded.empty() && report.errors.empty())
-    std::fprintf(stderr, "tunely: no substrate library in \"%s\"\n",
-                 dynamicLibrariesFolder(root).c_str());
-  for (const std::string& name : report.loaded) std::printf("Loaded %s\n", name.c_str());
+    std::fprintf(stderr, "tunely: no substrate library in %s\n",
+                 quotedPath(dynamicLibrariesFolder(root)).c_str());
+  for (const std::string& name : report.loaded) std::printf("Loaded %s\n", printable(name).c_str());
   return report.errors.empty();
 }
 
@@ -83,7 +84,7 @@ std::unique_ptr<PlayerWindow> openPlayerWindow(PlayerSession& session, int scale
     if (asked || displayAvailable()) {
       const char* display = std::getenv("DISPLAY");
       if (!display || !*display) display = std::getenv("WAYLAND_DISPLAY");
-      failure = display && *display ? "cannot open a window on the display \"" + std::string(display) + "\": " + error
+      failure = display && *display ? "cannot open a window on the display " + quotedWord(display) + ": " + error
                                     : "cannot open a window: " + error;
     } else {
       std::fprintf(stderr, "tunely: playing without a window: %s\n", error.c_str());

@@ -20,6 +20,7 @@
 #include "host/player/PlayerSettings.h"
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
+#include "host/text/MessageText.h"
 #include "host/window/PlayerWindow.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIWindow.h"
@@ -123,7 +124,7 @@ int runSink(const SinkOptions& options) {
 
   const std::string standIn = root + "/var/mobile/Media/Desktop audio.wav";
   if (!writeStandIn(standIn, options.channels, error))
-    return fail("cannot write \"" + standIn + "\": " + error);
+    return fail("cannot write " + quotedPath(standIn) + ": " + error);
   bool anyFailed = !loadTweaks(root);
   const std::string settingsPath = playerSettingsPath(root);
   const PlayerSettings playerSettings = readPlayerSettings(settingsPath);

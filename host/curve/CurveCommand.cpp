@@ -15,6 +15,7 @@
 #include "host/curve/CurveEngine.h"
 #include "host/curve/CurveOutput.h"
 #include "host/install/DeviceRootLayout.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -39,8 +40,8 @@ const CLI::Validator kCurveFile(
 const CLI::Validator kFiniteNumber(
     [](std::string& text) -> std::string {
       double value = 0;
-      if (!CLI::detail::lexical_cast(text, value)) return "\"" + text + "\" is not a number";
-      return std::isfinite(value) ? "" : "\"" + text + "\" is not a finite number";
+      if (!CLI::detail::lexical_cast(text, value)) return quotedWord(text) + " is not a number";
+      return std::isfinite(value) ? "" : quotedWord(text) + " is not a finite number";
     },
     "NUMBER");
 
@@ -121,7 +122,7 @@ int runCurve(const CurveOptions& o) {
     const std::string root = o.deviceRoot.empty() ? defaultDeviceRoot() : o.deviceRoot;
     if (root.empty()) return fail("no device root: set HOME or XDG_DATA_HOME, or use --device-root");
     std::error_code ec;
-    if (!std::filesystem::is_directory(root, ec)) return fail("no device root at \"" + root + "\"");
+    if (!std::filesystem::is_directory(root, ec)) return fail("no device root at " + quotedPath(root));
     DeviceRootSet(std::filesystem::absolute(root, ec).lexically_normal().string());
   }
   std::string error;
@@ -140,10 +141,10 @@ int runCurve(const CurveOptions& o) {
     return 0;
   }
   std::FILE* out = o.output.empty() ? stdout : std::fopen(o.output.c_str(), "w");
-  if (out == nullptr) return fail("cannot write \"" + o.output + "\": " + std::strerror(errno));
+  if (out == nullptr) return fail("cannot write " + quotedPath(o.output) + ": " + std::strerror(errno));
   writeCurveCsv(out, curve);
   const bool written = std::fflush(out) == 0 && !std::ferror(out);
-  if (out != stdout && std::fclose(out) != 0) return fail("cannot write \"" + o.output + "\"");
+  if (out != stdout && std::fclose(out) != 0) return fail("cannot write " + quotedPath(o.output));
   return written ? 0 : fail("cannot write the curve");
 }
 

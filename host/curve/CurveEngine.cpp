@@ -12,6 +12,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSFileManager.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -27,15 +28,15 @@ std::string format(const char* pattern, double value) {
 
 bool hasFile(const char* devicePath, std::string& error, const char* what) {
   if (NSFileManager::defaultManager()->fileExistsAtPath(devicePath)) return true;
-  error = std::string("no ") + what + " at \"" + DevicePathToHost(devicePath) + "\"";
+  error = std::string("no ") + what + " at " + quotedPath(DevicePathToHost(devicePath));
   return false;
 }
 
 bool loadLastState(std::string& error) {
   if (!hasFile(eq::kLastStatePath, error, "last state")) return false;
   if (eq::readLastState()) return true;
-  error = "the last state at \"" + DevicePathToHost(eq::kLastStatePath) +
-          "\" holds no filter frequency, so the player does not load it";
+  error = "the last state at " + quotedPath(DevicePathToHost(eq::kLastStatePath)) +
+          " holds no filter frequency, so the player does not load it";
   return false;
 }
 
@@ -44,7 +45,7 @@ std::string presetNames(const NSDictionary& stored) {
   std::string names;
   for (size_t i = 0; i < keys->count(); ++i) {
     if (auto* name = dynamic_cast<NSString*>(keys->objectAtIndex(i)))
-      names += (names.empty() ? "\"" : ", \"") + name->string() + "\"";
+      names += (names.empty() ? "" : ", ") + quotedWord(name->string());
   }
   return names.empty() ? "it holds none" : "it holds " + names;
 }
@@ -56,12 +57,12 @@ bool loadPreset(const std::string& name, std::string& error) {
   const std::string path = DevicePathToHost(eq::kPresetsPath);
   const Ref<NSDictionary> stored = NSDictionary::dictionaryWithContentsOfFile(eq::kPresetsPath);
   if (!stored) {
-    error = "cannot read the preset store \"" + path + "\" as a property list of presets";
+    error = "cannot read the preset store " + quotedPath(path) + " as a property list of presets";
     return false;
   }
   const auto* entry = dynamic_cast<const NSDictionary*>(stored->objectForKey(name));
   if (entry == nullptr) {
-    error = "no preset \"" + name + "\" in \"" + path + "\" (" + presetNames(*stored) + ")";
+    error = "no preset " + quotedWord(name) + " in " + quotedPath(path) + " (" + presetNames(*stored) + ")";
     return false;
   }
   eq::applyAsPanelLoad(eq::EQPreset::presetForDict(entry)->values());

@@ -7,6 +7,7 @@
 
 #include "host/install/FileCopy.h"
 #include "host/loader/SubstrateLoader.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace fs = std::filesystem;
@@ -15,7 +16,7 @@ namespace {
 bool makeFolder(const fs::path& folder, std::string& error) {
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (ec) error = "cannot create \"" + folder.string() + "\": " + ec.message();
+  if (ec) error = "cannot create " + quotedPath(folder.string()) + ": " + ec.message();
   return !ec;
 }
 
@@ -26,6 +27,33 @@ bool canStandIn(const fs::path& installed) {
   if (!fs::is_regular_file(installed, ec) || fs::file_size(installed, ec) == 0 || ec) return false;
   std::ifstream in(installed, std::ios::binary);
   return in.get() != std::ifstream::traits_type::eof();
+}
+
+// Why `built` could not be copied to `installed` (the copy failed with `ec`), as the listener
+// can act on it: a damaged file of the device root is named, a full disk is called full (the
+// copy's own error may say only "Input/output error"), and only then is the device root
+// called unwritable.
+std::string installFailure(const fs::path& built, const fs::path& installed, const std::error_code& ec) {
+  std::error_code ignored;
+  const fs::file_status status = fs::symlink_status(installed, ignored);
+  if (fs::exists(status) && !fs::is_regular_file(fs::status(installed, ignored)))
+    return "the device root's " + quotedPath(installed.string()) + " is damaged: it is " +
+           (fs::is_directory(status) ? "a folder" : "not a regular file") +
+           " where tunely's file belongs (remove it, and tunely installs the file again)";
+  if (fs::exists(status))
+    return "the device root's " + quotedPath(installed.string()) +
+           " is damaged (empty or unreadable) and cannot be replaced: " + ec.message() +
+           " (remove it from a device root that can be written, or give another with --device-root)";
+  const uintmax_t needed = fs::file_size(built, ignored);
+  const fs::space_info space = fs::space(installed.parent_path(), ignored);
+  if (ec == std::errc::no_space_on_device || (!ignored && space.available < needed))
+    return "cannot install " + quotedPath(built.filename().string()) + " into " +
+           quotedPath(installed.parent_path().string()) + ": the disk is full (" +
+           std::to_string(space.available) + " bytes free, " + std::to_string(needed) +
+           " needed); free some space or give another device root with --device-root";
+  return "cannot install " + quotedPath(built.filename().string()) + " into " +
+         quotedPath(installed.parent_path().string()) + ": " + ec.message() +
+         " (give a device root that can be written with --device-root)";
 }
 
 // Makes `installed` a copy of `built` unless it already holds the same bytes, whatever the two
@@ -39,13 +67,11 @@ bool installCopy(const fs::path& built, const fs::path& installed, std::string& 
   std::error_code ec;
   if (replaceByCopy(built, installed, ec)) return true;
   if (canStandIn(installed)) {
-    notices.push_back("\"" + installed.string() + "\" is not this build's and cannot be replaced (" +
+    notices.push_back(quotedPath(installed.string()) + " is not this build's and cannot be replaced (" +
                       ec.message() + "): using it as installed");
     return true;
   }
-  error = "cannot install \"" + built.filename().string() + "\" into \"" +
-          installed.parent_path().string() + "\": " + ec.message() +
-          " (give a device root that can be written with --device-root)";
+  error = installFailure(built, installed, ec);
   return false;
 }
 
@@ -62,7 +88,7 @@ bool installResources(const std::string& root, const fs::path& base, std::string
     }
   }
   if (ec) {
-    error = "cannot read the resources in \"" + base.string() + "\": " + ec.message();
+    error = "cannot read the resources in " + quotedPath(base.string()) + ": " + ec.message();
     return false;
   }
   return true;
@@ -96,7 +122,7 @@ bool layOutDeviceRoot(const std::string& root, const InstallSources& sources, st
   if (!sources.lowtideLibrary.empty()) {
     std::error_code ec;
     if (!fs::is_regular_file(sources.lowtideLibrary, ec)) {
-      error = "the built library \"" + sources.lowtideLibrary + "\" is missing (build the project)";
+      error = "the built library " + quotedPath(sources.lowtideLibrary) + " is missing (build the project)";
       return false;
     }
     if (!installCopy(sources.lowtideLibrary, installedLibraryPath(root), error, notices))

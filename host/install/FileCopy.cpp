@@ -1,5 +1,7 @@
 #include "host/install/FileCopy.h"
 
+#include "foundation/FileLayer.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -30,7 +32,9 @@ bool haveSameContents(const fs::path& a, const fs::path& b) {
 }
 
 bool replaceByCopy(const fs::path& source, const fs::path& target, std::error_code& ec) {
-  // Hidden, and named so that no extension the loader looks for ends it.
+  // What a copy killed before its end left goes first. Hidden, and named so that no extension
+  // the loader looks for ends it.
+  FileRemoveStaleTemporaries(target.string());
   std::string temporary =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = mkstemp(temporary.data());

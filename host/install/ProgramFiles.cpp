@@ -1,4 +1,5 @@
 #include "host/install/ProgramFiles.h"
+#include "host/text/MessageText.h"
 
 #include <unistd.h>
 
@@ -29,9 +30,9 @@ bool programFolder(const std::string& executable, fs::path& folder, std::string&
 }
 
 std::string missing(const std::string& what, const fs::path& installed, const fs::path& folder) {
-  return "tunely's own files are missing: " + what + " is neither in \"" +
-         installed.lexically_normal().string() + "\" nor beside the program in \"" +
-         folder.string() + "\" (reinstall tunely)";
+  return "tunely's own files are missing: " + what + " is neither in " +
+         quotedPath(installed.lexically_normal().string()) + " nor beside the program in " +
+         quotedPath(folder.string()) + " (reinstall tunely)";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "host/loader/SubstrateLoader.h"
+#include "host/text/MessageText.h"
 
 #include <dlfcn.h>
 
@@ -24,7 +25,7 @@ LoadReport loadSubstrateLibraries(const std::string& deviceRoot) {
   }
   // A folder that is not there holds no library; one that cannot be read is a failure to load.
   if (ec && ec != std::errc::no_such_file_or_directory)
-    report.errors.push_back("in \"" + folder + "\": " + ec.message());
+    report.errors.push_back("in " + quotedPath(folder) + ": " + ec.message());
   std::sort(libraries.begin(), libraries.end());
   for (const fs::path& library : libraries) {
     // Never closed: the hooks a library installs point into it for the life of the player.
@@ -32,7 +33,7 @@ LoadReport loadSubstrateLibraries(const std::string& deviceRoot) {
       report.loaded.push_back(library.filename());
     } else {
       const char* why = dlerror();
-      report.errors.push_back(library.filename().string() + ": " + (why ? why : "unknown error"));
+      report.errors.push_back(printable(library.filename().string()) + ": " + (why ? why : "unknown error"));
     }
   }
   return report;

@@ -15,13 +15,25 @@ void DeviceFeed::configure(int channels, int64_t blockFrames, double sampleRate)
 
 void DeviceFeed::forgetTracks() {
   current_ = nullptr;
-  next_.store(nullptr, std::memory_order_relaxed);
+  taken_.store(handed_.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 bool DeviceFeed::handOver(TrackPlayback* track) {
-  TrackPlayback* expected = nullptr;
-  return next_.compare_exchange_strong(expected, track, std::memory_order_release,
-                                       std::memory_order_relaxed);
+  const uint64_t handed = handed_.load(std::memory_order_relaxed);
+  if (handed - taken_.load(std::memory_order_acquire) >= kHandOverSlots) return false;
+  handedOver_[handed % kHandOverSlots].store(track, std::memory_order_relaxed);
+  // Release: the track, and the slot naming it, are seen by the callback that takes it.
+  handed_.store(handed + 1, std::memory_order_release);
+  return true;
+}
+
+TrackPlayback* DeviceFeed::takeHandedOver() noexcept {
+  const uint64_t taken = taken_.load(std::memory_order_relaxed);
+  if (taken == handed_.load(std::memory_order_acquire)) return nullptr;
+  TrackPlayback* track = handedOver_[taken % kHandOverSlots].load(std::memory_order_relaxed);
+  // Release: the main thread reuses the slot only once it sees the track taken.
+  taken_.store(taken + 1, std::memory_order_release);
+  return track;
 }
 
 void DeviceFeed::requestStill(bool still) {
@@ -53,8 +65,14 @@ void DeviceFeed::releaseHold() {
 
 void DeviceFeed::letGo(const TrackPlayback* track) {
   if (current_ == track) current_ = nullptr;
-  TrackPlayback* handed = const_cast<TrackPlayback*>(track);
-  next_.compare_exchange_strong(handed, nullptr, std::memory_order_relaxed);
+  // No callback runs: the waiting hand-overs are closed up over the one let go.
+  const uint64_t taken = taken_.load(std::memory_order_relaxed), handed = handed_.load(std::memory_order_relaxed);
+  uint64_t kept = taken;
+  for (uint64_t i = taken; i < handed; ++i) {
+    TrackPlayback* waiting = handedOver_[i % kHandOverSlots].load(std::memory_order_relaxed);
+    if (waiting != track) handedOver_[kept++ % kHandOverSlots].store(waiting, std::memory_order_relaxed);
+  }
+  handed_.store(kept, std::memory_order_relaxed);
 }
 
 void DeviceFeed::fill(float* out, int64_t frames) noexcept {
@@ -72,7 +90,7 @@ void DeviceFeed::fillFromTracks(float* out, int64_t frames) noexcept {
   }
   while (frames > 0) {
     if (!current_) {
-      current_ = next_.exchange(nullptr, std::memory_order_acquire);
+      current_ = takeHandedOver();
       // The tap is prepared for the track's rate only now that it starts to be heard: the track
       // before it played to its end through its own design.
       if (current_) current_->prepare();

@@ -10,7 +10,9 @@
 // atomic word and writes another. Pausing is a hold the main thread does not wait for.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "host/media/OutputStages.h"
@@ -31,9 +33,14 @@ class DeviceFeed {
   // never waits.
   void fill(float* out, int64_t frames) noexcept;
 
-  // Main thread: hands over the track to play once the current one has ended (or at once when
-  // nothing plays); the audio thread prepares it as it takes it, if it is not prepared yet. False while an earlier hand-over has not been taken yet. The track must stay
-  // alive until it is finished() or let go.
+  // Tracks handed over and not yet taken, at most: enough for tracks far shorter than a
+  // callback's block to follow each other without a gap.
+  static constexpr size_t kHandOverSlots = 16;
+
+  // Main thread: hands over a track to play once those before it have ended (or at once when
+  // nothing plays); the audio thread prepares it as it takes it, if it is not prepared yet. False
+  // while kHandOverSlots hand-overs wait to be taken. The track must stay alive until it is
+  // finished() or let go.
   bool handOver(TrackPlayback* track);
   void setPaused(bool paused);
   void requestHold();
@@ -56,7 +63,13 @@ class DeviceFeed {
 
   int channels_ = 2;
   int64_t blockFrames_ = 4096;
-  std::atomic<TrackPlayback*> next_{nullptr};
+  TrackPlayback* takeHandedOver() noexcept;
+
+  // The tracks handed over, in order: a ring of one writer (the main thread, at taken_ +
+  // handed_ - taken_) and one reader (the audio thread). Each counter is written by one thread.
+  std::array<std::atomic<TrackPlayback*>, kHandOverSlots> handedOver_{};
+  std::atomic<uint64_t> handed_{0};
+  std::atomic<uint64_t> taken_{0};
   TrackPlayback* current_ = nullptr;  // the audio thread's; the main thread's while it holds
   bool paused_ = false, holding_ = false;  // main thread
   // Odd while the audio thread must render nothing; every change bumps it, so an

@@ -5,8 +5,10 @@
 #include <thread>
 
 #include "foundation/NSRunLoop.h"
+#include "host/media/SoundDeviceLimits.h"
 #include "host/media/TrackPlayback.h"
 #include "host/player/SessionFrontEnd.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -29,21 +31,31 @@ void playOut(const DeviceSink& device) {
 // share of the seconds it keeps decoded ahead.
 std::optional<std::chrono::milliseconds> DeviceOutput::decoderLooksEvery() const { return 10ms; }
 
-void DeviceOutput::streamOpened(TrackStream& stream, DecodeThread&, bool nothingInHand) {
-  // With nothing in hand on a running device (after a skip), it plays as soon as it is handed
-  // over: decode enough here not to run dry.
-  if (started_ && nothingInHand) stream.decodeUntilBuffered();
+// Four of the device's buffers and a few of the main thread's looks away, so a callback that
+// ends a short track finds the next ones already handed over even when the main thread is late.
+double DeviceOutput::secondsAheadWanted() const { return 4 * device_.bufferSeconds() + 5 * kLooksEvery; }
+
+size_t DeviceOutput::mostTracksInHand() const { return DeviceFeed::kHandOverSlots + 1; }
+
+void DeviceOutput::streamOpened(TrackStream& stream, DecodeThread&, bool neededSoon) {
+  // With nothing in hand (at the start, after a skip), or only short tracks, it plays as soon as
+  // it is handed over: decode enough here not to run dry. Before the device starts this also
+  // lets the session fill its hand first, so the first callback does not run out.
+  if (neededSoon) stream.decodeUntilBuffered();
 }
 
 PlaybackOutput::Take DeviceOutput::take(TrackPlayback& track, size_t, size_t, bool nothingInHand,
                                         std::string& why) {
+  // The file may have changed since the queue was checked: one the device cannot play is
+  // refused by name and the queue goes on, rather than failing to reopen the device.
+  if (why = soundDeviceRefusal(track.sampleRate(), track.channels()); !why.empty()) return Take::Refused;
   if (track.channels() != device_.channels()) {
     if (!nothingInHand) return Take::NotYet;
     playOut(device_);
     std::string error;
     if (!device_.open(track.sampleRate(), track.channels(), settings_.blockFrames, error)) {
-      std::fprintf(stderr, "tunely: cannot reopen the sound device for \"%s\": %s\n",
-                   track.path().c_str(), error.c_str());
+      std::fprintf(stderr, "tunely: cannot reopen the sound device for %s: %s\n",
+                   quotedPath(track.path()).c_str(), error.c_str());
       return Take::Failed;
     }
     started_ = false;

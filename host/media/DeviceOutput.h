@@ -17,10 +17,12 @@ class DeviceOutput final : public PlaybackOutput {
       : device_(device), settings_(settings), start_(sessionStart) {}
 
   size_t tracksInHand() const override { return 2; }
+  double secondsAheadWanted() const override;
+  size_t mostTracksInHand() const override;
   std::optional<std::chrono::milliseconds> decoderLooksEvery() const override;
   bool measuresInStream() const override { return true; }
   bool seeksBuffered() const override { return true; }
-  void streamOpened(TrackStream& stream, DecodeThread& decoder, bool nothingInHand) override;
+  void streamOpened(TrackStream& stream, DecodeThread& decoder, bool neededSoon) override;
   Take take(TrackPlayback& track, size_t index, size_t count, bool nothingInHand,
             std::string& why) override;
   void setPaused(bool paused) override { device_.setPaused(paused); }

@@ -2,6 +2,7 @@
 
 #include "host/media/FileOutput.h"
 #include "host/media/PlaybackSession.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -24,7 +25,7 @@ std::string findFormatMismatch(const std::vector<QueuedFile>& files) {
   const AudioFileInfo& first = files.front().info;
   for (const QueuedFile& f : files) {
     if (f.info.sampleRate != first.sampleRate || f.info.channels != first.channels)
-      return "\"" + f.path + "\" has " + describeFormat(f.info) + " but \"" + files.front().path +
+      return quotedPath(f.path) + " has " + describeFormat(f.info) + " but " + quotedPath(files.front().path) +
              "\" has " + describeFormat(first) +
              "; every track rendered into one file must share sample rate and channel count";
   }

@@ -1,5 +1,7 @@
 #include "host/media/OutputFile.h"
 
+#include "foundation/FileLayer.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,8 @@ bool OutputFile::open(const std::string& path, double sampleRate, int channels,
     if (fs::path resolved = fs::weakly_canonical(path, ec); !ec) target_ = resolved.string();
   const fs::path target(target_);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  // What a render killed before its end left under this output's temporary name goes first.
+  FileRemoveStaleTemporaries(target_);
   std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = mkstemp(pattern.data());
   if (fd < 0) {

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "host/text/MessageText.h"
+
 namespace host {
 
 void reportUnplayable(const std::string& path, const std::string& why) {
-  std::fprintf(stderr, "tunely: cannot play \"%s\": %s\n", path.c_str(), why.c_str());
+  std::fprintf(stderr, "tunely: cannot play %s: %s\n", quotedPath(path).c_str(), why.c_str());
 }
 
 bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout layout) {
@@ -21,8 +23,8 @@ bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout lay
       count > 1 ? ", and so do " + std::to_string(count - 1) + " more tracks" : "";
   std::fprintf(stderr,
                "tunely: with --layout noninterleaved the equalizer leaves a stream of more than "
-               "two channels unprocessed: \"%s\" (%d channels) plays unfiltered%s\n",
-               first->path.c_str(), first->info.channels, others.c_str());
+               "two channels unprocessed: %s (%d channels) plays unfiltered%s\n",
+               quotedPath(first->path).c_str(), first->info.channels, others.c_str());
   return true;
 }
 
@@ -38,8 +40,8 @@ bool reportDamage(TrackPlayback& track) {
   std::string why = stream.damage();
   while (!why.empty() && (why.back() == '.' || why.back() == ' ')) why.pop_back();
   std::fprintf(stderr,
-               "tunely: \"%s\" is damaged %.2f s in (frame %lld): %s; it played up to there\n",
-               track.path().c_str(), double(stream.framesDecoded()) / track.sampleRate(),
+               "tunely: %s is damaged %.2f s in (frame %lld): %s; it played up to there\n",
+               quotedPath(track.path()).c_str(), double(stream.framesDecoded()) / track.sampleRate(),
                static_cast<long long>(stream.framesDecoded()), why.c_str());
   return true;
 }

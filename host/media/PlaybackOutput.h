@@ -24,6 +24,11 @@ class PlaybackOutput {
 
   // Tracks the output holds at once: the one it plays and those it takes next without a gap.
   virtual size_t tracksInHand() const = 0;
+  // Seconds of audio the output wants in hand beyond what it plays now, and the most tracks it
+  // can hold for that: tracks shorter than what one callback plays follow each other without a
+  // gap only when enough of them are in hand. 0 and tracksInHand() by default.
+  virtual double secondsAheadWanted() const { return 0; }
+  virtual size_t mostTracksInHand() const { return tracksInHand(); }
   // How often the decoding thread looks for work by itself (none: only when woken), and whether
   // the tap's output is left in the stream's slots to be measured there.
   virtual std::optional<std::chrono::milliseconds> decoderLooksEvery() const = 0;
@@ -31,8 +36,9 @@ class PlaybackOutput {
   // Whether a seek decodes until the track can play on without running dry (another thread plays
   // it), or just its first block.
   virtual bool seeksBuffered() const = 0;
-  // A stream just opened, before the decoding thread has it.
-  virtual void streamOpened(TrackStream& stream, DecodeThread& decoder, bool nothingInHand) = 0;
+  // A stream just opened, before the decoding thread has it; `neededSoon` when nothing is in hand
+  // or what is in hand is short of secondsAheadWanted().
+  virtual void streamOpened(TrackStream& stream, DecodeThread& decoder, bool neededSoon) = 0;
 
   enum class Take { Taken, NotYet, Refused, Failed };
   // Main thread: takes a made track (entry `index` of `count`) to play after those it holds;

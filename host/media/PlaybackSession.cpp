@@ -40,6 +40,8 @@ class Session {
   void retireFinished();
   void openAhead();
   bool handOver();  // false when the output failed
+  bool fillHand();  // handOver() as often as the output wants; false when the output failed
+  bool shortOfAudio() const;
   void nameFront();
   void moveQueue(size_t target, size_t current);
   void applyRequests();
@@ -58,6 +60,7 @@ class Session {
   std::optional<SessionTrack> pending_;  // made, not taken by the output yet
   const TrackPlayback* shown_ = nullptr; // the track the screen names
   bool paused_ = false;
+  bool tookOne_ = false;  // the last handOver() gave the output a track
 };
 
 // A track no other thread plays any more: completes its measures, says if it was damaged, and
@@ -90,8 +93,8 @@ void Session::dropWaiting() {
 // The next entry is opened once the last track in hand is decoded to its end, seconds before it
 // ends, so its decoding follows on at once; entries that cannot be opened are reported.
 void Session::openAhead() {
-  const bool nearEnd = inHand_.empty() || (inHand_.size() == 1 &&
-                                           inHand_.back().track->stream().decodingFinished());
+  const bool nearEnd = inHand_.empty() || (inHand_.back().track->stream().decodingFinished() &&
+                                           (inHand_.size() == 1 || shortOfAudio()));
   while (nearEnd && !upcoming_ && !pending_ && !source_.exhausted()) {
     OpenedEntry opened = source_.openNext(output_.measuresInStream());
     if (!opened.stream) {
@@ -100,14 +103,37 @@ void Session::openAhead() {
       outcome_.anyFailed = true;
       continue;
     }
-    output_.streamOpened(*opened.stream, decoder_, inHand_.empty());
+    output_.streamOpened(*opened.stream, decoder_, inHand_.empty() || shortOfAudio());
     decoder_.attach(*opened.stream);
     upcoming_ = std::move(opened);
   }
 }
 
+// Whether the tracks in hand hold less audio than the output wants ahead, and it can hold more.
+// A track still decoding counts as plenty: its decoded part alone lasts longer.
+bool Session::shortOfAudio() const {
+  const double wanted = output_.secondsAheadWanted();
+  if (wanted <= 0 || inHand_.size() >= output_.mostTracksInHand()) return false;
+  double seconds = 0;
+  for (const SessionTrack& held : inHand_) {
+    const TrackStream& stream = held.track->stream();
+    if (!stream.decodingFinished()) return false;
+    seconds += double(stream.framesDecoded()) / held.track->sampleRate() - held.track->positionSeconds();
+  }
+  return seconds < wanted;
+}
+
+bool Session::fillHand() {
+  do {
+    openAhead();
+    tookOne_ = false;
+    if (!handOver()) return false;
+  } while (tookOne_ && shortOfAudio());
+  return true;
+}
+
 bool Session::handOver() {
-  if (upcoming_ && !pending_ && inHand_.size() < output_.tracksInHand()) {
+  if (upcoming_ && !pending_ && (inHand_.size() < output_.tracksInHand() || shortOfAudio())) {
     // The queue item and its tap are made once the track is due at the output, as the player does.
     const size_t index = upcoming_->index;
     pending_ = SessionTrack{makeTrack(session_, source_.entry(index).path,
@@ -123,6 +149,7 @@ bool Session::handOver() {
     case PlaybackOutput::Take::Taken:
       inHand_.push_back(std::move(*pending_));
       pending_.reset();
+      tookOne_ = true;
       return true;
     case PlaybackOutput::Take::NotYet: return true;
     case PlaybackOutput::Take::Refused:
@@ -204,8 +231,7 @@ PlayOutcome Session::run() {
       break;
     }
     retireFinished();
-    openAhead();
-    if (!handOver()) break;
+    if (!fillHand()) break;
     if (!upcoming_ && !pending_ && inHand_.empty() && source_.exhausted()) break;
     nameFront();
     const PlaybackOutput::Turn turn = output_.turn(frontEnd_, front());

@@ -5,6 +5,7 @@
 
 #include "host/media/DecodeThread.h"
 #include "host/media/TrackPlayback.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 
@@ -17,8 +18,8 @@ void seekTrack(TrackPlayback& track, DecodeThread& decoder, double seconds, bool
   } else if (!track.seekFailureReported) {
     track.seekFailureReported = true;
     while (!error.empty() && (error.back() == '.' || error.back() == ' ')) error.pop_back();
-    std::fprintf(stderr, "tunely: cannot seek to %.2f s in \"%s\": %s; it plays on\n",
-                 double(frame) / track.sampleRate(), track.path().c_str(), error.c_str());
+    std::fprintf(stderr, "tunely: cannot seek to %.2f s in %s: %s; it plays on\n",
+                 double(frame) / track.sampleRate(), quotedPath(track.path()).c_str(), error.c_str());
   }
   decoder.attach(track.stream(), true);
 }

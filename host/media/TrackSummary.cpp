@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "host/media/TrackPlayback.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -82,7 +83,7 @@ void printSummary(std::ostream& out, const std::vector<TrackReport>& reports) {
     char head[64];
     std::snprintf(head, sizeof head, "%.2f s, %.0f Hz, %d ch",
                   double(r.framesPlayed) / r.sampleRate, r.sampleRate, r.channels);
-    out << "  " << ++number << ". " << r.path << " (" << head << ", " << routeName(r.route)
+    out << "  " << ++number << ". " << printable(r.path) << " (" << head << ", " << routeName(r.route)
         << ")\n";
     out << levels("input ", r.input, r.inputLoudness) << "\n";
     out << levels("output", r.output, r.outputLoudness) << "   beyond full scale: "

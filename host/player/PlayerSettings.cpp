@@ -1,4 +1,5 @@
 #include "host/player/PlayerSettings.h"
+#include "host/text/MessageText.h"
 
 #include <cerrno>
 #include <cmath>
@@ -28,7 +29,7 @@ PlayerSettings readPlayerSettings(const std::string& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) return settings;
   if (!fs::is_regular_file(path, ec)) {
-    std::fprintf(stderr, "tunely: \"%s\" is not a regular file; using the default volume\n", path.c_str());
+    std::fprintf(stderr, "tunely: %s is not a regular file; using the default volume\n", quotedPath(path).c_str());
     return settings;
   }
   std::ifstream in(path, std::ios::binary);
@@ -36,7 +37,7 @@ PlayerSettings readPlayerSettings(const std::string& path) {
   in.read(text.data(), kMostBytes);
   text.resize(size_t(in.gcount()));
   if (!in.eof() && in.gcount() == kMostBytes) {
-    std::fprintf(stderr, "tunely: \"%s\" is too long to be the player's settings; using the defaults\n", path.c_str());
+    std::fprintf(stderr, "tunely: %s is too long to be the player's settings; using the defaults\n", quotedPath(path).c_str());
     return settings;
   }
   std::istringstream lines(text);
@@ -48,8 +49,8 @@ PlayerSettings readPlayerSettings(const std::string& path) {
     errno = 0;
     const double v = std::strtod(value.c_str(), &end);
     if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(v) || v < 0 || v > 1)
-      std::fprintf(stderr, "tunely: \"%s\": the volume \"%s\" is not a number from 0 to 1; using 1\n", path.c_str(),
-                   value.c_str());
+      std::fprintf(stderr, "tunely: %s: the volume %s is not a number from 0 to 1; using 1\n", quotedPath(path).c_str(),
+                   quotedWord(value).c_str());
     else
       settings.volume = float(v);
   }
@@ -67,14 +68,14 @@ bool writePlayerSettings(const std::string& path, const PlayerSettings& settings
     out << line;
     out.close();
     if (!out) {
-      error = "cannot write \"" + temporary + "\": " + std::strerror(errno);
+      error = "cannot write " + quotedPath(temporary) + ": " + std::strerror(errno);
       fs::remove(temporary, ec);
       return false;
     }
   }
   fs::rename(temporary, path, ec);
   if (ec) {
-    error = "cannot write \"" + path + "\": " + ec.message();
+    error = "cannot write " + quotedPath(path) + ": " + ec.message();
     fs::remove(temporary, ec);
     return false;
   }

@@ -46,6 +46,10 @@ class SessionFrontEnd {
   bool canStillAct() const;
   bool windowClosed() const { return windowClosed_; }
   bool scriptFailed() const { return script_ && script_->anyFailed(); }
+  // The audio ran out: script steps timed after it are reported, as failures.
+  void reportScriptStepsNotReached() {
+    if (script_) script_->reportStepsNotReached(script_->lastTurn());
+  }
 
  private:
   void runDue(double sessionSeconds);

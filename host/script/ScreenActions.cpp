@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
+
+#include "host/text/MessageText.h"
 
 #include "uikit/UIActionSheet.h"
 #include "uikit/UIAlertView.h"
@@ -54,9 +57,9 @@ void frontToBack(UIView* view, const std::function<bool(UIView*)>& visit, bool& 
 
 std::string describe(const UIView* view) {
   std::string s = class_getName(view->isa);
-  if (!view->accessibilityIdentifier().empty()) s += " \"" + view->accessibilityIdentifier() + "\"";
+  if (!view->accessibilityIdentifier().empty()) s += " " + quotedWord(view->accessibilityIdentifier());
   else if (const auto* b = dynamic_cast<const UIButton*>(view); b && !b->currentTitle().empty())
-    s += " \"" + b->currentTitle() + "\"";
+    s += " " + quotedWord(b->currentTitle());
   return s;
 }
 
@@ -157,6 +160,14 @@ std::string ScreenActions::slide(const ScriptTarget& target, double value) {
   UIView* view = find(target, why);
   auto* slider = view ? asKind<UISlider>(view, "slider", why) : nullptr;
   if (slider == nullptr) return why;
+  // A value the slider cannot take is the script's mistake: sliding to the end instead would
+  // carry out something else than what was written.
+  if (value < slider->minimumValue() || value > slider->maximumValue()) {
+    char range[96];
+    std::snprintf(range, sizeof range, "%g is outside the slider's range, %g to %g", value,
+                  double(slider->minimumValue()), double(slider->maximumValue()));
+    return range;
+  }
   return slideTo(slider, value);
 }
 
@@ -238,7 +249,7 @@ std::string ScreenActions::deleteRow(const ScriptTarget& target) {
 
 std::string ScreenActions::screenshot(const std::string& file, double scale) {
   std::string error;
-  if (!window_->writePNG(file, scale, error)) return "cannot write \"" + file + "\": " + error;
+  if (!window_->writePNG(file, scale, error)) return "cannot write " + quotedPath(file) + ": " + error;
   return {};
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "host/script/ScreenActions.h"
 #include "host/script/SessionScript.h"
@@ -24,13 +25,22 @@ class ScriptRunner {
   bool finished() const { return next_ >= script_.steps.size(); }
   bool anyFailed() const { return failures_ > 0; }
   int failures() const { return failures_; }
+  // The session has ended at `endSeconds` (the audio ran out) with steps still to come: each is
+  // reported with its line, as a failure, for a step such as a "Done" that saves must not
+  // silently not happen. Returns how many.
+  int reportStepsNotReached(double endSeconds);
+  // The last session time steps were run at.
+  double lastTurn() const { return lastTurn_; }
 
  private:
   SessionScript script_;
   ScreenActions& actions_;
   double scale_;
   std::FILE* messages_;
+  static std::string describeStep(const ScriptStep& step);
+
   size_t next_ = 0;  // steps before it have run
+  double lastTurn_ = 0;
   int failures_ = 0;
 };
 

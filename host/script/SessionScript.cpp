@@ -3,14 +3,26 @@
 #include "foundation/FileLayer.h"
 
 #include <cerrno>
+#include <cfloat>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
+#include "host/text/MessageText.h"
+
 namespace host {
 namespace {
+
+constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string formatSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", seconds);
+  return text;
+}
 
 struct LineError {
   std::string message;
@@ -75,12 +87,19 @@ class LineReader {
   size_t pos_ = 0;
 };
 
+// A number as people write it. One too small for a normal double (1e-320) is still a number,
+// kept as the nearest one there is; one too large for a double is out of range, not "not a
+// number"; "nan" and "inf" are refused.
 double number(const std::string& word, const char* what) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(word.c_str(), &end);
-  if (word.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v))
-    throw LineError{std::string(what) + " \"" + word + "\" is not a number"};
+  if (word.empty() || end != word.c_str() + word.size())
+    throw LineError{std::string(what) + " " + quotedWord(word) + " is not a number"};
+  if (!std::isfinite(v) && errno != ERANGE)
+    throw LineError{std::string(what) + " " + quotedWord(word) + " is not a finite number"};
+  if (errno == ERANGE && std::fabs(v) >= DBL_MIN)
+    throw LineError{std::string(what) + " " + quotedWord(word) + " is out of range"};
   return v;
 }
 
@@ -102,7 +121,7 @@ ScriptStep parseStep(const std::string& line, int number_) {
   if (step.time < 0) throw LineError{"the time must not be negative"};
   const std::string verb = in.word("verb");
   auto it = verbs().find(verb);
-  if (it == verbs().end()) throw LineError{"unknown verb \"" + verb + "\""};
+  if (it == verbs().end()) throw LineError{"unknown verb " + quotedWord(verb)};
   step.verb = it->second;
   if (step.verb == StepVerb::Screenshot) {
     step.text = in.rest("file name");
@@ -115,13 +134,16 @@ ScriptStep parseStep(const std::string& line, int number_) {
       case StepVerb::Slide: step.value = number(in.word("value"), "the value"); break;
       case StepVerb::Switch: {
         const std::string state = in.word("on or off");
-        if (state != "on" && state != "off") throw LineError{"a switch is turned \"on\" or \"off\", not \"" + state + "\""};
+        if (state != "on" && state != "off") throw LineError{"a switch is turned \"on\" or \"off\", not " + quotedWord(state)};
         step.on = state == "on";
         break;
       }
       case StepVerb::Segment: {
-        const double index = number(in.word("segment index"), "the segment index");
+        const std::string word = in.word("segment index");
+        const double index = number(word, "the segment index");
         if (index < 0 || index != std::floor(index)) throw LineError{"the segment index must be a whole number from 0"};
+        // Converted only once it fits: 1e19 would not.
+        if (index > INT_MAX) throw LineError{"the segment index " + quotedWord(word) + " is out of range"};
         step.index = long(index);
         break;
       }
@@ -141,23 +163,48 @@ const char* stepVerbName(StepVerb verb) {
   return "?";
 }
 
+// Every malformed line is reported, each with its number, so one run shows what to mend; past
+// kMaxReportedLines they are only counted.
 std::optional<SessionScript> parseSessionScript(const std::string& text, const std::string& name,
                                                 std::string& error) {
+  constexpr int kMaxReportedLines = 20;
   SessionScript script;
   script.path = name;
   std::istringstream lines(text);
   std::string line;
+  std::vector<std::string> faults;
+  int unreported = 0;
+  const auto fault = [&](int number_, const std::string& message) {
+    if (faults.size() < kMaxReportedLines)
+      faults.push_back(printable(name) + ":" + std::to_string(number_) + ": " + message);
+    else
+      ++unreported;
+  };
   for (int number_ = 1; std::getline(lines, line); ++number_) {
+    // A byte-order mark some editors write at the start is not part of the first step.
+    if (number_ == 1 && line.rfind(kUtf8ByteOrderMark, 0) == 0) line.erase(0, 3);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (LineReader(line).atEnd()) continue;  // blank or comment
     try {
-      script.steps.push_back(parseStep(line, number_));
+      ScriptStep step = parseStep(line, number_);
+      // Steps are written in time order: one earlier than the step before it would run late,
+      // at the other's time, which is never what was meant.
+      if (!script.steps.empty() && step.time < script.steps.back().time)
+        throw LineError{"the time " + formatSeconds(step.time) + " is earlier than that of the step on line " +
+                        std::to_string(script.steps.back().line) + " (" + formatSeconds(script.steps.back().time) +
+                        "): steps are written in time order"};
+      script.steps.push_back(std::move(step));
     } catch (const LineError& e) {
-      error = name + ":" + std::to_string(number_) + ": " + e.message;
-      return std::nullopt;
+      fault(number_, e.message);
     }
   }
-  return script;
+  if (faults.empty()) return script;
+  error.clear();
+  for (const std::string& f : faults) error += (error.empty() ? "" : "\n") + f;
+  if (unreported > 0)
+    error += "\n" + printable(name) + ": " + std::to_string(unreported) + " more malformed line" +
+             (unreported == 1 ? "" : "s");
+  return std::nullopt;
 }
 
 std::optional<SessionScript> readSessionScript(const std::string& path, std::string& error) {
@@ -166,7 +213,7 @@ std::optional<SessionScript> readSessionScript(const std::string& path, std::str
   std::string why;
   const auto bytes = FileReadAll(path, &why);
   if (!bytes) {
-    error = "cannot read the script \"" + path + "\": " + why;
+    error = "cannot read the script " + quotedPath(path) + ": " + why;
     return std::nullopt;
   }
   return parseSessionScript(std::string(bytes->begin(), bytes->end()), path, error);

@@ -1,7 +1,9 @@
 #include "foundation/FileLayer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +15,25 @@
 #include <system_error>
 
 namespace {
+
+// When this process started, as near as the library can tell: when it was loaded.
+const struct timespec kProcessStart = [] {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now;
+}();
+
+bool before(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// ".NAME." followed by six letters or digits, as mkstemp makes them.
+bool isTemporaryOf(const std::string& entry, const std::string& name) {
+  const std::string prefix = "." + name + ".";
+  if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(entry.begin() + std::ptrdiff_t(prefix.size()), entry.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
 
 constexpr int kStepCount = static_cast<int>(FileStep::CreateDirectory) + 1;
 std::atomic<int> injectedErrors[kStepCount];
@@ -112,6 +133,7 @@ bool writeAtomically(const std::string& givenPath, const void* bytes, std::size_
   const bool replacing = ::lstat(path.c_str(), &old) == 0;
   if (replacing && !S_ISREG(old.st_mode)) return notRegular(error, "could not replace the file");
 
+  FileRemoveStaleTemporaries(path);
   std::filesystem::path target(path);
   std::string temporary =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -142,6 +164,23 @@ bool writeAtomically(const std::string& givenPath, const void* bytes, std::size_
 }
 
 }  // namespace
+
+void FileRemoveStaleTemporaries(const std::string& hostPath) {
+  const std::filesystem::path target(hostPath);
+  const std::string name = target.filename().string();
+  const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+  if (name.empty()) return;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    if (!isTemporaryOf(entry->d_name, name)) continue;
+    const std::string path = folder + "/" + entry->d_name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && before(st.st_mtim, kProcessStart))
+      ::unlink(path.c_str());
+  }
+  ::closedir(dir);
+}
 
 std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPath,
                                                       std::string* error) {

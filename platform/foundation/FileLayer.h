@@ -27,6 +27,13 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
 bool FileWrite(const std::string& hostPath, const void* bytes, std::size_t size, bool atomically,
                std::string* error);
 
+// Removes the temporary files an atomic write of `hostPath` (or the same naming beside any file
+// written whole: ".NAME.XXXXXX", mkstemp's six letters and digits) left behind when its process
+// was killed before the rename. Only regular files of that name, in that folder, last changed
+// before this process started: a writer that is still at work changes its file as it writes.
+// Atomic writes call it before they write.
+void FileRemoveStaleTemporaries(const std::string& hostPath);
+
 // Creates the folder; with intermediates, also its missing parents. An existing folder is success
 // with intermediates and failure without, as mkdir(2) and NSFileManager have it.
 bool FileCreateDirectory(const std::string& hostPath, bool withIntermediates, std::string* error);

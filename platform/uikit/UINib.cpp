@@ -203,9 +203,15 @@ Ref<UINib> UINib::nibWithNibName(const std::string& name, NSBundle* bundle) {
 
 Ref<UIView> UINib::instantiateWithOwner(id owner, std::string& error, const Check& check) const {
   error.clear();
-  Ref<NSData> data = devicePath_.empty() ? nullptr : NSData::dataWithContentsOfFile(devicePath_);
+  if (devicePath_.empty()) {
+    error = name_ + ": the layout file cannot be found";
+    return nullptr;
+  }
+  // The reader's own reason (missing, not a regular file, too large) is what to mend.
+  Ref<NSString> unread;
+  Ref<NSData> data = NSData::dataWithContentsOfFile(devicePath_, &unread);
   if (!data) {
-    error = name_ + ": the layout file cannot be found or read";
+    error = name_ + ": the layout file cannot be read: " + (unread ? unread->string() : std::string("unreadable"));
     return nullptr;
   }
   Ref<NSString> why;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "foundation/NSFileManager.h"
@@ -131,6 +132,34 @@ TEST_F(FileWrites, FileManagerDescribesALinkItselfNotWhereItLeads) {
   Ref<NSString> error;
   EXPECT_FALSE(files->attributesOfItemAtPath("/var/mobile/missing", &error));
   EXPECT_NE(error->string().find("No such file or directory"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// What a writer killed before its rename left is removed by the next atomic write of that file:
+// only regular files named as its temporaries are, only beside it, only those older than this
+// process (a newer one may be another writer's, at work).
+TEST_F(FileWrites, AnAtomicWriteRemovesOnlyTheStaleTemporariesOfItsOwnFile) {
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const auto fresh = fs::file_time_type::clock::now() + std::chrono::hours(1);
+  const std::vector<std::pair<std::string, fs::file_time_type>> files = {
+      {".f.plist.aB3xY9", old},   {".f.plist.Q1w2E3", old},    // ours, left by a killed writer
+      {".f.plist.zZ9999", fresh},                                // ours, but newer than this process
+      {".f.plist.tmp", old},      {".f.plist.aB3xY9x", old},   // not our pattern
+      {"f.plist.aB3xY9", old},    {".g.plist.aB3xY9", old},    // not hidden, another file's
+  };
+  for (const auto& [name, time] : files) {
+    writeHostFile("/var/mobile/" + name, "left");
+    fs::last_write_time(host("/var/mobile/" + name), time);
+  }
+  fs::create_directories(host("/var/mobile/.f.plist.folder"));
+  fs::last_write_time(host("/var/mobile/.f.plist.folder"), old);
+  EXPECT_TRUE(data("new")->writeToFile(kPath, true));
+  EXPECT_EQ(listFolder("/var/mobile"),
+            (std::vector<std::string>{".f.plist.aB3xY9x", ".f.plist.folder", ".f.plist.tmp", ".f.plist.zZ9999",
+                                      ".g.plist.aB3xY9", "f.plist", "f.plist.aB3xY9"}));
 }
 
 }  // namespace

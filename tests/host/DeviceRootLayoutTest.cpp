@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +135,34 @@ TEST_F(DeviceRootLayoutTest, AMissingBuiltLibraryIsAnError) {
   EXPECT_FALSE(host::layOutDeviceRoot(root(), {library(), ""}, error));
   EXPECT_NE(error.find(library()), std::string::npos) << error;
   EXPECT_TRUE(host::layOutDeviceRoot(root(), {"", ""}, error)) << error;
+}
+
+// A resource of the root replaced by a folder is named as damaged; a disk with no room left is
+// called full, whatever error the copy itself met.
+TEST_F(DeviceRootLayoutTest, ADamagedResourceAndAFullDiskAreCalledWhatTheyAre) {
+  ASSERT_TRUE(layOut());
+  const std::string image = root() + "/Library/Application Support/Tunely/Tunely.png";
+  fs::remove(image);
+  fs::create_directories(image + "/inside");
+  tunely_test::writeFileMakingFolders(temp.file("built/resources/Tunely.png"), "png v2");
+  std::string error;
+  std::vector<std::string> notices;
+  EXPECT_FALSE(host::layOutDeviceRoot(root(), {library(), temp.file("built/resources")}, error, notices));
+  EXPECT_NE(error.find("the device root's \"" + image + "\" is damaged: it is a folder"), std::string::npos) << error;
+
+  // A small file system of its own, filled up.
+  const std::string full = temp.file("full");
+  fs::create_directories(full);
+  if (::system(("mount -t tmpfs -o size=64k tmpfs '" + full + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "cannot mount a small file system here";
+  tunely_test::writeFileMakingFolders(full + "/filler", std::string(60 * 1024, 'x'));
+  tunely_test::writeFileMakingFolders(temp.file("big/Lowtide.dylib"), std::string(256 * 1024, 'l'));
+  error.clear();
+  const bool laidOut = host::layOutDeviceRoot(full + "/root", {temp.file("big/Lowtide.dylib"), ""}, error, notices);
+  const int unmounted = ::system(("umount '" + full + "'").c_str());
+  EXPECT_EQ(unmounted, 0);
+  EXPECT_FALSE(laidOut);
+  EXPECT_NE(error.find("the disk is full"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -144,6 +146,28 @@ TEST_F(RenderOutputTest, AReplacedFileKeepsItsLinkAndPermissionsAndADeviceIsWrit
   host::OutputFile folder;
   EXPECT_FALSE(folder.open(temp_.path(), 44100, 2, error));
   EXPECT_EQ(error, "it is a folder");
+}
+
+}  // namespace
+
+namespace {
+
+// A render killed before its end leaves its partial output under a hidden temporary name; the
+// next render into that file removes it, and nothing else of the folder.
+TEST_F(RenderOutputTest, TheNextRenderRemovesWhatAKilledRenderLeftBehind) {
+  writeFloatWav(file("in.wav"), testSignal(44100, 2, 0.2));
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  for (const char* name : {".out.wav.k1LLed", ".out.wav.keep", ".in.wav.k1LLed"}) {
+    std::ofstream(file(name)) << "partial";
+    fs::last_write_time(file(name), old);
+  }
+  const CommandResult r = runTunely(play({file("in.wav"), "--output", file("out.wav")}), temp_.path());
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::vector<std::string> left = folderNames(temp_.path());
+  EXPECT_EQ(std::count(left.begin(), left.end(), ".out.wav.k1LLed"), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), ".out.wav.keep"), 1);
+  EXPECT_EQ(std::count(left.begin(), left.end(), ".in.wav.k1LLed"), 1);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "out.wav"), 1);
 }
 
 }  // namespace

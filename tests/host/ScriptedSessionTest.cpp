@@ -175,12 +175,18 @@ TEST_F(ScriptedSessionTest, StepsThatCannotBeCarriedOutAreReportedByLineAndTheOu
 0.2 tap eqplusbtn          # the Bands button, hidden without the DEBUG marker
 0.3 slide powerSwitch 3
 0.3 segment typeControl 7
+0.4 slide gainSlider 30
+0.4 tap "Do)" + std::string(1, '\0') + R"(ne"
+5.0 tap "Done"
 )"));
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* message : {"session.script:2: tap noSuchControl: no such target on screen; skipped",
                               "session.script:3: tap eqplusbtn: is hidden or out of sight; skipped",
                               "session.script:4: slide powerSwitch: is not a slider but a UISwitch; skipped",
-                              "session.script:5: segment typeControl: has no segment 7; skipped"})
+                              "session.script:5: segment typeControl: has no segment 7; skipped",
+                              "session.script:6: slide gainSlider: 30 is outside the slider's range",
+                              "session.script:7: tap \"Do\\x00ne\": no such target on screen; skipped",
+                              "session.script:8: tap \"Done\": timed at 5 s, after the session ended"})
     EXPECT_NE(r.output.find(message), std::string::npos) << message << "\n" << r.output;
   // The session played to its end: a whole file, the input unchanged (the panel changed nothing).
   const DecodedAudio out = readWav(file("out.wav"));

@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <future>
 
 #include "CommandHarness.h"
 #include "host/media/AudioFileReader.h"
+#include "host/media/OggChain.h"
 
 namespace {
 
@@ -74,6 +76,49 @@ TEST(TrackFileCheck, ASampleRateOfZeroOrBeyondThirtyTwoBitsIsCalledInvalid) {
   const host::Outcome<host::AudioFileInfo> ok = host::probeAudioFile(temp.file("ok.wav"));
   ASSERT_TRUE(ok) << ok.error;
   EXPECT_EQ(ok.value->sampleRate, 22050);
+}
+
+// An Ogg Vorbis file of a quarter second of a tone.
+std::string oggVorbisBytes(const std::string& path, double hz) {
+  SF_INFO info{};
+  info.samplerate = 44100;
+  info.channels = 1;
+  info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  EXPECT_NE(f, nullptr) << sf_strerror(nullptr);
+  if (!f) return {};
+  std::vector<float> tone(11025);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.5f * float(std::sin(6.283185307179586 * hz * double(i) / 44100));
+  sf_writef_float(f, tone.data(), sf_count_t(tone.size()));
+  sf_close(f);
+  return fileContents(path);
+}
+
+// Two Ogg files joined make a chained one: the player says that only its first stream plays.
+TEST(TrackFileCheck, AChainedOggFileIsCountedAndReported) {
+  TempFolder temp;
+  const std::string first = oggVorbisBytes(temp.file("a.ogg"), 440), second = oggVorbisBytes(temp.file("b.ogg"), 660);
+  ASSERT_FALSE(first.empty());
+  writeFileMakingFolders(temp.file("chained.ogg"), first + second + first);
+  EXPECT_EQ(host::chainedOggStreams(temp.file("a.ogg")), 1);
+  EXPECT_EQ(host::chainedOggStreams(temp.file("chained.ogg")), 3);
+  writeWavWithRate(temp.file("plain.wav"), 44100);
+  EXPECT_EQ(host::chainedOggStreams(temp.file("plain.wav")), 0);
+  // Cut inside its second stream, it still counts what it can see.
+  writeFileMakingFolders(temp.file("cut.ogg"), first + second.substr(0, second.size() / 2));
+  EXPECT_EQ(host::chainedOggStreams(temp.file("cut.ogg")), 2);
+
+  const CommandResult r = runTunely({"play", "--device-root", temp.file("device"), "--no-tweaks", temp.file("a.ogg"),
+                                     temp.file("chained.ogg"), "--output", temp.file("out.wav")},
+                                    temp.path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("\"" + temp.file("chained.ogg") + "\" holds 3 Ogg streams one after the other; only the "
+                          "first plays"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find("a.ogg\" holds"), std::string::npos) << r.output;
+  // What the message says: the chained file played as long as its first stream.
+  EXPECT_EQ(readWav(temp.file("out.wav")).frames, 2 * 11025);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "UIKitFixture.h"
+#include "foundation/FileLayer.h"
 #include "uikit/UIButton.h"
 #include "uikit/UILabel.h"
 #include "uikit/UIViewController.h"
@@ -160,10 +161,21 @@ TEST_F(LayoutLoaderTest, AMissingLayoutLeavesTheViewNilAndTriesAgainWhenAskedAga
   Ref<LayoutOwner> owner = make<LayoutOwner>();
   owner->initWithNibName("Absent", bundle().get());
   EXPECT_EQ(owner->view(), nullptr);
-  EXPECT_EQ(owner->layoutError(), "Absent: the layout file cannot be found or read");
+  EXPECT_EQ(owner->layoutError(), "Absent: the layout file cannot be found");
   writeLayout("Absent", kGoodLayout);
   EXPECT_NE(owner->view(), nullptr);
   EXPECT_TRUE(owner->layoutError().empty());
+}
+
+// A layout past the size a file may have is called too large, not missing.
+TEST_F(LayoutLoaderTest, ALayoutOverTheSizeLimitIsCalledTooLarge) {
+  writeLayout("Huge", kGoodLayout);
+  std::filesystem::resize_file(DevicePathToHost(std::string(kBundle) + "/Huge.plist"), kFileReadLimit + 1);
+  Ref<LayoutOwner> owner = make<LayoutOwner>();
+  owner->initWithNibName("Huge", bundle().get());
+  EXPECT_EQ(owner->view(), nullptr);
+  EXPECT_EQ(owner->layoutError().rfind("Huge: the layout file cannot be read: ", 0), 0u) << owner->layoutError();
+  EXPECT_NE(owner->layoutError().find("more than the 64 MiB a file may have"), std::string::npos) << owner->layoutError();
 }
 
 }  // namespace
