@@ -142,6 +142,13 @@ bool PlayerWindow::handle(const void* raw) {
       if (notches != 0) onWheel(point(x, y), e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches);
       break;
     }
+    case SDL_DROPFILE:
+      if (e.drop.file) {
+        const std::string path = e.drop.file;
+        SDL_free(e.drop.file);
+        if (onDrop) onDrop(path);
+      }
+      break;
     case SDL_TEXTINPUT:
       if (keyboardTakesText()) app->handleKeyText(e.text.text);
       // A lone text field of a dialog takes what is typed before it was clicked.
