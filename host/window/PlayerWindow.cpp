@@ -171,6 +171,10 @@ bool PlayerWindow::handle(const void* raw) {
       if (keyboardTakesText()) {
         if (key == SDLK_BACKSPACE) app->handleKeyBackspace();
         else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) app->handleKeyReturn();
+        else if (key == SDLK_LEFT) app->handleKeyCaret(UITextCaretMove::Left);
+        else if (key == SDLK_RIGHT) app->handleKeyCaret(UITextCaretMove::Right);
+        else if (key == SDLK_HOME) app->handleKeyCaret(UITextCaretMove::Home);
+        else if (key == SDLK_END) app->handleKeyCaret(UITextCaretMove::End);
       } else if (onPlayerKey) {
         if (key == SDLK_LEFT || key == SDLK_RIGHT) onPlayerKey(key == SDLK_LEFT ? PlayerKey::SeekBack : PlayerKey::SeekForward);
         else if (key == SDLK_UP || key == SDLK_DOWN) onPlayerKey(key == SDLK_UP ? PlayerKey::VolumeUp : PlayerKey::VolumeDown);
