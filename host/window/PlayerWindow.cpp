@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "coregraphics/CGContext.h"
+#include "host/window/X11WindowTitle.h"
 #include "foundation/NSRunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIResponder.h"
@@ -82,7 +83,10 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
 PlayerWindow::PlayerWindow(std::unique_ptr<Impl> impl, int scale) : impl_(std::move(impl)), scale_(scale) {}
 PlayerWindow::~PlayerWindow() = default;
 
-void PlayerWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(impl_->window, title.c_str()); }
+void PlayerWindow::setTitle(const std::string& title) {
+  SDL_SetWindowTitle(impl_->window, title.c_str());
+  setX11WindowTitle(impl_->window, title);
+}
 
 void PlayerWindow::redraw() {
   const uint64_t generation = UIView::displayGeneration();

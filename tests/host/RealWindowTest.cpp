@@ -257,6 +257,7 @@ namespace {
 
 // With a window the queue's end is not the session's: playing stops on the last track, the
 // window stays, and Play starts the queue again; Next on the last track stops it the same way.
+// The window's title names the track in both of X11's title properties.
 TEST_F(RealWindowTest, TheWindowStaysAtTheEndOfTheQueueAndPlayStartsItAgain) {
   writeFloatWav(temp_.file("a.wav"), testSignal(44100, 2, 1.0, 3));
   writeFloatWav(temp_.file("b.wav"), testSignal(44100, 2, 1.0, 4));
@@ -281,6 +282,16 @@ TEST_F(RealWindowTest, TheWindowStaysAtTheEndOfTheQueueAndPlayStartsItAgain) {
   int status = 0;
   ASSERT_EQ(waitpid(player, &status, WNOHANG), 0) << fileContents(temp_.file("player.log"));
   const std::string window = xdotool("search --onlyvisible --class tunely");
+  // Both title properties name the last track in UTF-8, as window lists read them.
+  if (onPath("xprop")) {
+    std::string titles;
+    if (FILE* pipe = popen(("DISPLAY=" + display_ + " LC_ALL=C.UTF-8 xprop -id " + window + " WM_NAME _NET_WM_NAME").c_str(), "r")) {
+      char buffer[256];
+      while (fgets(buffer, sizeof buffer, pipe)) titles += buffer;
+      pclose(pipe);
+    }
+    EXPECT_EQ(titles, "WM_NAME(UTF8_STRING) = \"b \u2014 Unknown Artist\"\n_NET_WM_NAME(UTF8_STRING) = \"b \u2014 Unknown Artist\"\n");
+  }
   xdotool("key --window " + window + " ctrl+q");
   EXPECT_EQ(waitFor(player, std::chrono::seconds(30)), 0);
   const std::string log = fileContents(temp_.file("player.log"));
