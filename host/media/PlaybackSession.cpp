@@ -247,10 +247,19 @@ void Session::followOrder() {
     output_.beforeReport();
     reportRepeatEnds();
   }
-  bool changed = repeat != repeat_;
+  const bool reshuffle =
+      transport_.shuffle != shuffled_ || (shuffled_ && transport_.shuffleGeneration != shuffleGeneration_);
+  if (repeat == repeat_ && !reshuffle) return;
+  // Held still, so the track playing is the one in front (one may have played out meanwhile).
+  output_.hold();
+  retireFinished();
+  if (inHand_.empty() && !ended_) {
+    output_.release();
+    return;
+  }
   repeat_ = repeat;
   source_.setRepeat(repeat);
-  if (transport_.shuffle != shuffled_ || (shuffled_ && transport_.shuffleGeneration != shuffleGeneration_)) {
+  if (reshuffle) {
     shuffled_ = transport_.shuffle;
     shuffleGeneration_ = transport_.shuffleGeneration;
     const std::optional<size_t> current = inHand_.empty() ? std::nullopt : std::optional<size_t>(inHand_.front().index);
@@ -258,12 +267,11 @@ void Session::followOrder() {
       inHand_.front().index = *now;
       shown_ = nullptr;  // the screen names its new place in the queue
     }
-    changed = true;
   }
-  if (!changed || inHand_.empty()) return;
-  output_.hold();
-  dropAhead();
-  source_.moveTo(source_.after(inHand_.front().index, true));
+  if (!inHand_.empty()) {
+    dropAhead();
+    source_.moveTo(source_.after(inHand_.front().index, true));
+  }
   output_.release();
 }
 
