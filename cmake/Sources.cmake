@@ -116,8 +116,11 @@ set(LOWTIDE_SOURCES
 # The host music player (tunely_host), but for its main and the curve program.
 set(HOST_SOURCES
   host/cli/CommandLine.cpp
+  host/cli/NumberRange.cpp
   host/cli/PlayCommand.cpp
   host/cli/PlayerStartup.cpp
+  host/cli/QueueBuilding.cpp
+  host/cli/QueueExpansion.cpp
   host/cli/SinkCommand.cpp
   host/demo/DemoSong.cpp
   host/desktop/DesktopTap.cpp
@@ -146,6 +149,7 @@ set(HOST_SOURCES
   host/media/OutputGain.cpp
   host/media/OutputWriter.cpp
   host/media/PeakLimiter.cpp
+  host/media/PlayOrder.cpp
   host/media/PlayQueue.cpp
   host/media/PlaybackSession.cpp
   host/media/ProgressBar.cpp
@@ -180,6 +184,7 @@ set(HOST_SOURCES
   host/script/SessionScript.cpp
   host/text/MessageText.cpp
   host/window/PlayerWindow.cpp
+  host/window/X11WindowTitle.cpp
 )
 
 # `tunely curve`'s program (tunely_curve), but for its main.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/cli/NumberRange.h"
 #include "host/cli/PlayCommand.h"
 #include "host/cli/PlayOptions.h"
 #include "host/cli/SinkCommand.h"
@@ -78,7 +79,7 @@ int runCommandLine(int argc, char** argv) {
                    "Frames the player asks the tap for in each block")
       ->capture_default_str()
       ->check(kWholeNumber)
-      ->check(CLI::Range(int64_t(1), int64_t(1) << 20));
+      ->check(numberRange(1, 1 << 20));
   std::string layout = "noninterleaved";
   CLI::Option* layoutOption =
       play->add_option("--layout", layout,
@@ -100,7 +101,7 @@ int runCommandLine(int argc, char** argv) {
   play->add_option("--scale", options.scale,
                    "Pixels per point of the window and of screenshots (default: 2 where it fits)")
       ->check(kWholeNumber)
-      ->check(CLI::Range(1, 4));
+      ->check(numberRange(1, 4));
   play->add_option("--script", options.script,
                    "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "
                    "(tap, slide, switch, segment, type, delete, screenshot); see the README")

@@ -1,6 +1,8 @@
 #include "host/cli/PlayCommand.h"
 
 #include "host/cli/PlayerStartup.h"
+#include "host/cli/QueueBuilding.h"
+#include "host/cli/QueueExpansion.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,26 +48,6 @@ int fail(const std::string& message) {
 
 std::string demoSongPath(const std::string& root) {
   return root + "/var/mobile/Media/Tunely Demo.wav";
-}
-
-// The files that can be played (on the sound device, when `live`), with their formats; the
-// others are reported and left out.
-std::vector<QueuedFile> probeQueue(const std::vector<std::string>& paths, bool live,
-                                   bool& anyFailed) {
-  std::vector<QueuedFile> queue;
-  for (const std::string& path : paths) {
-    Outcome<AudioFileInfo> info = probeAudioFile(path);
-    std::string refusal = info ? std::string() : info.error;
-    if (info && live) refusal = soundDeviceRefusal(info.value->sampleRate, info.value->channels);
-    if (refusal.empty()) {
-      noteChainedOgg(path);
-      queue.push_back({path, *info.value});
-    } else {
-      reportUnplayable(path, refusal);
-      anyFailed = true;
-    }
-  }
-  return queue;
 }
 
 // What became of the output file once the render is over: put in place when written whole, a
@@ -142,8 +124,10 @@ int runPlay(const PlayOptions& options) {
       setUpDeviceRoot(options.deviceRoot, options.noTweaks, options.deviceProfile, error);
   if (root.empty()) return fail(error);
 
-  std::vector<std::string> paths = options.files;
-  if (paths.empty()) {
+  bool anyFailed = false;
+  // Folders and playlists stand for the files they hold.
+  std::vector<std::string> paths = expandQueuePaths(options.files, anyFailed);
+  if (options.files.empty()) {
     paths.push_back(demoSongPath(root));
     if (!writeDemoSong(paths.back(), error)) return fail("cannot write the demo song: " + error);
   }
@@ -154,8 +138,8 @@ int runPlay(const PlayOptions& options) {
     if (!script) return fail(error);
   }
   const bool offline = !options.output.empty();
-  bool anyFailed = false;
-  const std::vector<QueuedFile> queue = probeQueue(paths, !offline, anyFailed);
+  // It grows while playing, as files are dropped on the window.
+  std::vector<QueuedFile> queue = probeQueue(paths, !offline, anyFailed);
   if (queue.empty()) return fail("nothing to play");
 
   // Everything that can refuse does so before the player starts or anything is written.
@@ -212,7 +196,13 @@ int runPlay(const PlayOptions& options) {
   auto* screen = static_cast<UIWindow*>(session.window());
   ScreenActions actions(screen);
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
-  if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
+  if (frontEnd.window()) {
+    wireWindow(*frontEnd.window(), session, actions);
+    frontEnd.window()->onDrop = [&queue, &anyFailed, offline](const std::string& path) {
+      if (const size_t added = addToQueue(path, !offline, queue, anyFailed))
+        std::cout << "Added " << added << (added == 1 ? " track" : " tracks") << " to the queue" << std::endl;
+    };
+  }
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   const TrackSettings settings{options.layout, options.blockFrames};

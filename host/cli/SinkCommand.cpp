@@ -10,6 +10,7 @@
 
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
+#include "host/cli/NumberRange.h"
 #include "host/cli/PlayerStartup.h"
 #include "host/desktop/DesktopTap.h"
 #include "host/desktop/PipeWireSink.h"
@@ -76,7 +77,7 @@ SinkCommand::SinkCommand(CLI::App& app) {
           ""));
   command_->add_option("--channels", o.channels, "Channels of the sink (FL FR for two)")
       ->capture_default_str()
-      ->check(CLI::Range(1, 8));
+      ->check(numberRange(1, 8));
   command_->add_option("--device-root", o.deviceRoot,
                        "Folder standing for the device's file system (as for play)");
   std::vector<std::string> profileNames;
@@ -89,7 +90,7 @@ SinkCommand::SinkCommand(CLI::App& app) {
                     "Send the sound on without the peak limiter that keeps every sample under "
                     "-1 dBFS (as for play)");
   command_->add_option("--scale", o.scale, "Pixels per point of the window and of screenshots")
-      ->check(CLI::Range(1, 4));
+      ->check(numberRange(1, 4));
   command_->add_option("--script", o.script,
                        "Work the screen from a script (times on the wall clock since start)")
       ->check(CLI::ExistingFile);

@@ -12,6 +12,7 @@
 
 #include "Lowtide/response/LiveChain.h"
 #include "foundation/DeviceRoot.h"
+#include "host/cli/NumberRange.h"
 #include "host/curve/CurveEngine.h"
 #include "host/curve/CurveOutput.h"
 #include "host/install/DeviceRootLayout.h"
@@ -84,15 +85,15 @@ CurveCommand::CurveCommand(CLI::App& app) {
     CLI::Option* option = p.whole ? command_->add_option(name, o.filttype, filterTypeHelp(p))
                                   : command_->add_option(name, o.values[p.id], p.meaning);
     option->capture_default_str()->excludes(last)->excludes(preset);
-    if (p.whole) option->check(CLI::Range(0, static_cast<int>(p.highest)));
-    else option->check(kFiniteNumber)->check(CLI::Range(0.0, p.highest));
+    if (p.whole) option->check(numberRange(0, static_cast<int>(p.highest)));
+    else option->check(kFiniteNumber)->check(numberRange(0.0, p.highest));
   }
   command_->add_flag("--no-filter", o.noFilter, "The filter switched off");
   command_->add_flag("--no-bass", o.noBass, "The bass boost switched off");
   command_->add_option("--rate", o.rate, "Sample rate of the stream, Hz")
-      ->capture_default_str()->check(kFiniteNumber)->check(CLI::Range(8000.0, 768000.0));
+      ->capture_default_str()->check(kFiniteNumber)->check(numberRange(8000.0, 768000.0));
   command_->add_option("--channels", o.channels, "Channels of the stream")
-      ->capture_default_str()->check(CLI::Range(1, 8));
+      ->capture_default_str()->check(numberRange(1, 8));
   command_->add_option("-o,--output", o.output,
                        "Write the curve to FILE.csv (frequency in Hz, level in dB, crosstalk in dB, empty where "
                        "there is none) or FILE.png (a plot); without it, a short table on a terminal and the "
@@ -101,7 +102,7 @@ CurveCommand::CurveCommand(CLI::App& app) {
   command_->add_option("--points-per-octave", o.pointsPerOctave,
                        "Points of the CSV and the plot in each octave from 20 Hz up; the Nyquist frequency "
                        "is the last")
-      ->capture_default_str()->check(CLI::Range(1, 96));
+      ->capture_default_str()->check(numberRange(1, 96));
   command_->footer(
       "Without --last-state or --preset the settings are the seven values, each by default the panel's "
       "reset value. The curve is what the filter and bass stages left on do to the stream, computed from "
@@ -137,7 +138,8 @@ int runCurve(const CurveOptions& o) {
   }
   const lowtide::ResponseCurve curve = lowtide::responseCurve(chain, o.pointsPerOctave);
   if (endsWith(o.output, ".png")) {
-    if (!writeCurvePng(o.output, curve, settings + "\n" + stream, error)) return fail(error);
+    if (!writeCurvePng(o.output, curve, settings + "\n" + stream, error))
+      return fail("cannot write \"" + o.output + "\": " + error);
     return 0;
   }
   std::FILE* out = o.output.empty() ? stdout : std::fopen(o.output.c_str(), "w");
@@ -145,7 +147,7 @@ int runCurve(const CurveOptions& o) {
   writeCurveCsv(out, curve);
   const bool written = std::fflush(out) == 0 && !std::ferror(out);
   if (out != stdout && std::fclose(out) != 0) return fail("cannot write " + quotedPath(o.output));
-  return written ? 0 : fail("cannot write the curve");
+  return written ? 0 : fail(out == stdout ? "cannot write the curve to standard output" : "cannot write " + quotedPath(o.output));
 }
 
 }  // namespace host

@@ -22,6 +22,7 @@ class DeviceOutput final : public PlaybackOutput {
   std::optional<std::chrono::milliseconds> decoderLooksEvery() const override;
   bool measuresInStream() const override { return true; }
   bool seeksBuffered() const override { return true; }
+  bool waitsAtQueueEnd() const override { return true; }
   void streamOpened(TrackStream& stream, DecodeThread& decoder, bool neededSoon) override;
   Take take(TrackPlayback& track, size_t index, size_t count, bool nothingInHand,
             std::string& why) override;

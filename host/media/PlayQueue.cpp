@@ -34,6 +34,12 @@ void reportPausedForGood() {
                "steps to come); stopping\n");
 }
 
+void reportRepeatEnds() {
+  std::fprintf(stderr,
+               "tunely: Repeat ends with the queue: nothing is left to switch it off (no window, no "
+               "script steps to come)\n");
+}
+
 bool reportDamage(TrackPlayback& track) {
   const TrackStream& stream = track.stream();
   if (stream.damage().empty()) return false;

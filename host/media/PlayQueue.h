@@ -35,6 +35,9 @@ bool noteUnfilteredTracks(const std::vector<QueuedFile>& files, SampleLayout lay
 // Says why a paused session stops: nothing is left that could resume it.
 void reportPausedForGood();
 
+// Says that Repeat no longer applies: nothing is left that could switch it off.
+void reportRepeatEnds();
+
 // Once a track has played: if its file turned out damaged, prints where and why (it played up to
 // there) and returns true.
 bool reportDamage(TrackPlayback& track);

@@ -36,6 +36,9 @@ class PlaybackOutput {
   // Whether a seek decodes until the track can play on without running dry (another thread plays
   // it), or just its first block.
   virtual bool seeksBuffered() const = 0;
+  // Whether, once the queue has played out with a window open, the session waits for the
+  // listener (live) instead of ending.
+  virtual bool waitsAtQueueEnd() const { return false; }
   // A stream just opened, before the decoding thread has it; `neededSoon` when nothing is in hand
   // or what is in hand is short of secondsAheadWanted().
   virtual void streamOpened(TrackStream& stream, DecodeThread& decoder, bool neededSoon) = 0;

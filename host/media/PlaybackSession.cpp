@@ -43,9 +43,13 @@ class Session {
   bool fillHand();  // handOver() as often as the output wants; false when the output failed
   bool shortOfAudio() const;
   void nameFront();
-  void moveQueue(size_t target, size_t current);
+  void moveQueue(std::optional<size_t> target, bool back);
   void applyRequests();
+  void followOrder();
+  bool endOfQueue();
+  void startAgain(std::optional<size_t> from);
   void dropWaiting();
+  void dropAhead();
 
   PlayerSession& session_;
   TrackSource& source_;
@@ -61,6 +65,16 @@ class Session {
   const TrackPlayback* shown_ = nullptr; // the track the screen names
   bool paused_ = false;
   bool tookOne_ = false;  // the last handOver() gave the output a track
+  // The order the source follows, as last taken from the transport.
+  PlayOrder::Repeat repeat_ = PlayOrder::Repeat::Off;
+  bool shuffled_ = false;
+  int shuffleGeneration_ = 0;
+  // Played out with the window open: stopped on the last track until the listener acts.
+  bool ended_ = false;
+  bool repeatEndNoted_ = false;
+  // Entries in a row that could not be opened or played nothing: a whole queue of them ends
+  // playing, however Repeat is set.
+  size_t fruitless_ = 0;
 };
 
 // A track no other thread plays any more: completes its measures, says if it was damaged, and
@@ -78,6 +92,7 @@ void Session::retire(SessionTrack& done) {
 
 void Session::retireFinished() {
   while (!inHand_.empty() && inHand_.front().track->finished()) {
+    fruitless_ = inHand_.front().track->framesRendered() > 0 ? 0 : fruitless_ + 1;
     retire(inHand_.front());
     inHand_.pop_front();
   }
@@ -90,17 +105,32 @@ void Session::dropWaiting() {
   upcoming_.reset();
 }
 
+// Lets go of what is lined up after the track playing (the output's next track included).
+void Session::dropAhead() {
+  while (inHand_.size() > 1) {
+    output_.letGo(*inHand_.back().track);
+    retire(inHand_.back());
+    inHand_.pop_back();
+  }
+  dropWaiting();
+}
+
 // The next entry is opened once the last track in hand is decoded to its end, seconds before it
 // ends, so its decoding follows on at once; entries that cannot be opened are reported.
 void Session::openAhead() {
   const bool nearEnd = inHand_.empty() || (inHand_.back().track->stream().decodingFinished() &&
                                            (inHand_.size() == 1 || shortOfAudio()));
   while (nearEnd && !upcoming_ && !pending_ && !source_.exhausted()) {
+    if (fruitless_ >= source_.count()) {
+      source_.moveTo(std::nullopt);
+      break;
+    }
     OpenedEntry opened = source_.openNext(output_.measuresInStream());
     if (!opened.stream) {
       output_.beforeReport();
       reportUnplayable(source_.entry(opened.index).path, opened.error);
       outcome_.anyFailed = true;
+      ++fruitless_;
       continue;
     }
     output_.streamOpened(*opened.stream, decoder_, inHand_.empty() || shortOfAudio());
@@ -179,24 +209,27 @@ void Session::nameFront() {
   frontEnd_.playedTo(playing->positionSeconds());
 }
 
-// The source goes on from entry `target`: the tracks in hand before it (all of them, going back)
-// are let go, the one playing reported as played so far.
-void Session::moveQueue(size_t target, size_t current) {
-  const bool back = target < current;
-  while (!inHand_.empty() && (back || inHand_.front().index < target)) {
+// The source goes on from position `target` (none: the queue has ended). The track playing is
+// let go, reported as played so far; what is lined up after it stays only when it is the target
+// of a move forward (a Next in a track's last seconds keeps the hand-over without a gap).
+void Session::moveQueue(std::optional<size_t> target, bool back) {
+  if (!inHand_.empty()) {
     output_.letGo(*inHand_.front().track);
     retire(inHand_.front());
     inHand_.pop_front();
   }
-  if (pending_ && (back || pending_->index < target)) {
-    decoder_.detach(pending_->track->stream());
-    pending_.reset();
+  const std::optional<size_t> lined = !inHand_.empty() ? std::optional<size_t>(inHand_.front().index)
+                                      : pending_      ? std::optional<size_t>(pending_->index)
+                                      : upcoming_     ? std::optional<size_t>(upcoming_->index)
+                                                      : std::nullopt;
+  if (!back && target && lined == target) return;
+  while (!inHand_.empty()) {
+    output_.letGo(*inHand_.front().track);
+    retire(inHand_.front());
+    inHand_.pop_front();
   }
-  if (upcoming_ && (back || upcoming_->index < target)) {
-    decoder_.detach(*upcoming_->stream);
-    upcoming_.reset();
-  }
-  source_.moveTo(target, back);
+  dropWaiting();
+  source_.moveTo(target);
 }
 
 // Skips and seeks, with whatever plays the tracks held still while they change.
@@ -206,12 +239,18 @@ void Session::applyRequests() {
   SessionTrack* current = inHand_.empty() ? nullptr : &inHand_.front();
   if (transport_.skip != 0 && current) {
     const size_t index = current->index;
-    const SkipMove move =
-        resolveSkip(std::exchange(transport_.skip, 0), index, current->track->positionSeconds());
+    const int skip = std::exchange(transport_.skip, 0);
+    const SkipMove move = skip < 0 ? resolveSkip(skip, index, current->track->positionSeconds()) : SkipMove{};
     if (move.restart) {
       transport_.seekTo = 0.0;
     } else {
-      moveQueue(move.track, index);
+      std::optional<size_t> target = move.track;
+      if (skip > 0) {
+        // Next goes on in play order: round to the start when Repeat is on, else past the end.
+        target = index;
+        for (int i = 0; i < skip && target; ++i) target = source_.after(*target, false);
+      }
+      moveQueue(target, skip < 0);
       current = nullptr;  // a seek asked with the skip waits for the next track in hand
     }
   }
@@ -224,15 +263,83 @@ void Session::applyRequests() {
   output_.release();
 }
 
+// Shuffle and Repeat as the transport has them now. Repeat lasts while something can still switch
+// it off (the window, script steps to come); otherwise the queue ends at its end. What was lined
+// up after the track playing followed the old order and goes.
+void Session::followOrder() {
+  if (inHand_.empty() && !ended_) return;  // taken in once a track is in hand
+  const PlayOrder::Repeat repeat = frontEnd_.canStillAct() ? transport_.repeat : PlayOrder::Repeat::Off;
+  if (repeat != transport_.repeat && !repeatEndNoted_) {
+    repeatEndNoted_ = true;
+    output_.beforeReport();
+    reportRepeatEnds();
+  }
+  const bool reshuffle =
+      transport_.shuffle != shuffled_ || (shuffled_ && transport_.shuffleGeneration != shuffleGeneration_);
+  if (repeat == repeat_ && !reshuffle) return;
+  // Held still, so the track playing is the one in front (one may have played out meanwhile).
+  output_.hold();
+  retireFinished();
+  if (inHand_.empty() && !ended_) {
+    output_.release();
+    return;
+  }
+  repeat_ = repeat;
+  source_.setRepeat(repeat);
+  if (reshuffle) {
+    shuffled_ = transport_.shuffle;
+    shuffleGeneration_ = transport_.shuffleGeneration;
+    const std::optional<size_t> current = inHand_.empty() ? std::nullopt : std::optional<size_t>(inHand_.front().index);
+    if (const std::optional<size_t> now = source_.shuffle(shuffled_, current)) {
+      inHand_.front().index = *now;
+      shown_ = nullptr;  // the screen names its new place in the queue
+    }
+  }
+  if (!inHand_.empty()) {
+    dropAhead();
+    source_.moveTo(source_.after(inHand_.front().index, true));
+  }
+  output_.release();
+}
+
+// The queue has played out. Without a window the session ends; with one, playing stops on the
+// last track and the window waits for the listener. False when the session ends.
+bool Session::endOfQueue() {
+  if (!output_.waitsAtQueueEnd() || !frontEnd_.windowOpen()) return false;
+  if (!ended_) {
+    ended_ = true;
+    transport_.paused = true;
+    transport_.skip = 0;
+    frontEnd_.playedTo(transport_.duration);
+    session_.showControls();
+  }
+  return true;
+}
+
+// Playing starts again after the queue ended: at `from`, or from the start of the queue.
+void Session::startAgain(std::optional<size_t> from) {
+  ended_ = false;
+  fruitless_ = 0;
+  if (from)
+    source_.moveTo(from);
+  else
+    source_.restart();
+  transport_.paused = false;
+  session_.showControls();
+}
+
 PlayOutcome Session::run() {
   for (;;) {
     if (StopRequest::requested()) {
       outcome_.interrupted = true;
       break;
     }
+    // Files dropped on the window: once the queue has ended, playing goes on with them.
+    const size_t known = source_.count();
+    if (source_.takeNewEntries() > 0 && ended_) startAgain(known);
     retireFinished();
     if (!fillHand()) break;
-    if (!upcoming_ && !pending_ && inHand_.empty() && source_.exhausted()) break;
+    if (!upcoming_ && !pending_ && inHand_.empty() && source_.exhausted() && !endOfQueue()) break;
     nameFront();
     const PlaybackOutput::Turn turn = output_.turn(frontEnd_, front());
     if (turn == PlaybackOutput::Turn::Closed) {
@@ -240,8 +347,16 @@ PlayOutcome Session::run() {
       break;
     }
     if (turn != PlaybackOutput::Turn::Taken) continue;
-    // What the listener asked for in the turn takes effect now.
+    // What the listener asked for in the turn takes effect now. After the end of the queue, Play
+    // starts it again and Previous plays its last track; Next and seeks have nowhere to go.
+    if (ended_) {
+      const int skip = std::exchange(transport_.skip, 0);
+      transport_.seekTo.reset();
+      if (!transport_.paused) startAgain(std::nullopt);
+      else if (skip < 0 && source_.count() > 0) startAgain(source_.count() - 1);
+    }
     if (transport_.paused != paused_) output_.setPaused(paused_ = transport_.paused);
+    followOrder();
     if (transport_.skip != 0 || (transport_.seekTo && !inHand_.empty())) applyRequests();
     if (transport_.skip != 0 && inHand_.empty() && !pending_ && !upcoming_ && source_.exhausted())
       transport_.skip = 0;  // nothing left to skip in

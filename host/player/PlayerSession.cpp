@@ -67,6 +67,7 @@ bool PlayerSession::controlsCovered() const {
 }
 
 void PlayerSession::showVolume() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showVolume(); }
+void PlayerSession::showControls() { msgSend<void>(controlsView_.get(), sel_registerName("reloadControls")); }
 void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
 
 PlayerSession::~PlayerSession() = default;

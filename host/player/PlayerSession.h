@@ -41,6 +41,7 @@ class PlayerSession {
   void showPosition();  // the position, when it moved by a quarter of a second
   void showLimiting();  // the limiter's gain reduction
   void showVolume();    // the volume slider, after the volume changed elsewhere
+  void showControls();  // the play/pause, shuffle and repeat buttons, after the pause changed elsewhere
 
  private:
   Ref<NSObject> window_;

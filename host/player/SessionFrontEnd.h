@@ -45,6 +45,7 @@ class SessionFrontEnd {
   // Whether anything may still act on the session: an open window or script steps to come.
   bool canStillAct() const;
   bool windowClosed() const { return windowClosed_; }
+  bool windowOpen() const { return window_ && !windowClosed_; }
   bool scriptFailed() const { return script_ && script_->anyFailed(); }
   // The audio ran out: script steps timed after it are reported, as failures.
   void reportScriptStepsNotReached() {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "coregraphics/CGContext.h"
+#include "host/window/X11WindowTitle.h"
 #include "foundation/NSRunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIResponder.h"
@@ -86,7 +87,10 @@ std::unique_ptr<PlayerWindow> PlayerWindow::open(UIWindow* screen, int scale, co
 PlayerWindow::PlayerWindow(std::unique_ptr<Impl> impl, int scale) : impl_(std::move(impl)), scale_(scale) {}
 PlayerWindow::~PlayerWindow() = default;
 
-void PlayerWindow::setTitle(const std::string& title) { SDL_SetWindowTitle(impl_->window, title.c_str()); }
+void PlayerWindow::setTitle(const std::string& title) {
+  SDL_SetWindowTitle(impl_->window, title.c_str());
+  setX11WindowTitle(impl_->window, title);
+}
 
 void PlayerWindow::redraw() {
   const uint64_t generation = UIView::displayGeneration();
@@ -152,6 +156,13 @@ bool PlayerWindow::handle(const void* raw) {
       if (notches != 0) onWheel(point(x, y), e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches);
       break;
     }
+    case SDL_DROPFILE:
+      if (e.drop.file) {
+        const std::string path = e.drop.file;
+        SDL_free(e.drop.file);
+        if (onDrop) onDrop(path);
+      }
+      break;
     case SDL_TEXTINPUT:
       if (keyboardTakesText()) app->handleKeyText(e.text.text);
       // A lone text field of a dialog takes what is typed before it was clicked.
@@ -174,6 +185,10 @@ bool PlayerWindow::handle(const void* raw) {
       if (keyboardTakesText()) {
         if (key == SDLK_BACKSPACE) app->handleKeyBackspace();
         else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) app->handleKeyReturn();
+        else if (key == SDLK_LEFT) app->handleKeyCaret(UITextCaretMove::Left);
+        else if (key == SDLK_RIGHT) app->handleKeyCaret(UITextCaretMove::Right);
+        else if (key == SDLK_HOME) app->handleKeyCaret(UITextCaretMove::Home);
+        else if (key == SDLK_END) app->handleKeyCaret(UITextCaretMove::End);
       } else if (onPlayerKey) {
         if (key == SDLK_LEFT || key == SDLK_RIGHT) onPlayerKey(key == SDLK_LEFT ? PlayerKey::SeekBack : PlayerKey::SeekForward);
         else if (key == SDLK_UP || key == SDLK_DOWN) onPlayerKey(key == SDLK_UP ? PlayerKey::VolumeUp : PlayerKey::VolumeDown);

@@ -33,6 +33,8 @@ class PlayerWindow {
   std::function<void(CGPoint, int)> onWheel;
   // Text typed while no text field has the keyboard; true when something took it.
   std::function<bool(const std::string&)> onStrayText;
+  // A file or folder dropped on the window, by its path.
+  std::function<void(const std::string&)> onDrop;
 
   // Delivers the input that arrives within `maxWait` seconds (less when a timer of the run loop
   // or an animation frame is due first), then redraws if the screen changed. Answers false once

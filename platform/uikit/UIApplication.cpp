@@ -84,3 +84,10 @@ bool UIApplication::handleKeyBackspace() {
 }
 
 bool UIApplication::handleKeyReturn() { return handleKeyText("\n"); }
+
+bool UIApplication::handleKeyCaret(UITextCaretMove move) {
+  auto* input = dynamic_cast<UITextInput*>(firstResponder());
+  if (input == nullptr) return false;
+  input->moveCaret(move);
+  return true;
+}

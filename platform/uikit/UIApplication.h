@@ -39,6 +39,7 @@ class UIApplication : public UIResponder {
   bool handleKeyText(const std::string& text);
   bool handleKeyBackspace();
   bool handleKeyReturn();
+  bool handleKeyCaret(UITextCaretMove move);  // false when no text being edited has the keyboard
 
  private:
   Weak<UIWindow> keyWindow_;

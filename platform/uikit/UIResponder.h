@@ -44,3 +44,11 @@ class UIKeyInput {
   virtual void insertText(const std::string& text) = 0;  // "\n" is the Return key
   virtual void deleteBackward() = 0;
 };
+
+// The hardware keyboard's arrow, Home and End keys: where the insertion point of text being
+// edited goes. Moving it changes no text and sends no editing event.
+enum class UITextCaretMove { Left, Right, Home, End };
+class UITextInput : public UIKeyInput {
+ public:
+  virtual void moveCaret(UITextCaretMove move) = 0;
+};

@@ -35,6 +35,7 @@ UITextField::UITextField(CGRect frame)
 void UITextField::setText(const std::string& text) {
   if (text == text_) return;
   text_ = text;
+  caret_ = text_.size();
   setNeedsDisplay();
 }
 
@@ -83,6 +84,7 @@ bool UITextField::becomeFirstResponder() {
   Ref<UITextField> keep(this);
   if (!askDelegate("textFieldShouldBeginEditing:", true)) return false;
   if (!UIControl::becomeFirstResponder()) return false;
+  caret_ = text_.size();
   setNeedsDisplay();
   sendActionsForControlEvents(UIControlEventEditingDidBegin);
   tellDelegate("textFieldDidBeginEditing:");
@@ -113,19 +115,40 @@ void UITextField::insertText(const std::string& typed) {
   std::copy_if(typed.begin(), typed.end(), std::back_inserter(clean), [](char c) { return c != '\n' && c != '\r'; });
   if (clean.empty()) return;
   Ref<UITextField> keep(this);
-  text_ += clean;
+  text_.insert(caret_, clean);
+  caret_ += clean.size();
   setNeedsDisplay();
   sendActionsForControlEvents(UIControlEventEditingChanged);
 }
 
 void UITextField::deleteBackward() {
-  if (text_.empty()) return;
+  if (caret_ == 0) return;
   Ref<UITextField> keep(this);
-  size_t end = text_.size() - 1;
-  while (end > 0 && isContinuationByte(text_[end])) --end;
-  text_.erase(end);
+  size_t start = caret_ - 1;
+  while (start > 0 && isContinuationByte(text_[start])) --start;
+  text_.erase(start, caret_ - start);
+  caret_ = start;
   setNeedsDisplay();
   sendActionsForControlEvents(UIControlEventEditingChanged);
+}
+
+void UITextField::moveCaret(UITextCaretMove move) {
+  size_t to = caret_;
+  switch (move) {
+    case UITextCaretMove::Left:
+      if (to > 0) --to;
+      while (to > 0 && isContinuationByte(text_[to])) --to;
+      break;
+    case UITextCaretMove::Right:
+      if (to < text_.size()) ++to;
+      while (to < text_.size() && isContinuationByte(text_[to])) ++to;
+      break;
+    case UITextCaretMove::Home: to = 0; break;
+    case UITextCaretMove::End: to = text_.size(); break;
+  }
+  if (to == caret_) return;
+  caret_ = to;
+  setNeedsDisplay();
 }
 
 void UITextField::returnKey() {
@@ -183,15 +206,21 @@ void UITextField::drawRect(CGContext& ctx, CGRect rect) {
       ctx.drawText(placeholder_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), face,
                    CGTextAlignment::Left, CGLineBreak::TruncateTail, 1);
     }
-  } else {
-    // While editing, the end of a long text stays in view next to the caret.
-    const double room = area.size.width - (editing ? kCaretWidth + 1 : 0);
-    const double width = CGTextMeasure(text_, face, 0, CGLineBreak::Clip, 1).width;
+  }
+  // While editing, a long text moves left as far as the caret needs to stay in view.
+  const double room = area.size.width - (editing ? kCaretWidth + 1 : 0);
+  const double width = text_.empty() ? 0 : CGTextMeasure(text_, face, 0, CGLineBreak::Clip, 1).width;
+  const double caretX = caret_ == text_.size() ? width
+                        : caret_ == 0          ? 0
+                                               : CGTextMeasure(text_.substr(0, caret_), face, 0, CGLineBreak::Clip, 1).width;
+  const bool scrolled = editing && width > room && caretX > room;
+  const double textX = scrolled ? area.origin.x + room - caretX : area.origin.x;
+  if (!text_.empty()) {
     ctx.saveGState();
     ctx.clipToRect(area);
     ctx.setFillColor(textColor_->cgColor());
     if (editing && width > room)
-      ctx.drawText(text_, CGRectMake(area.origin.x + room - width, top, width + 1, lineHeight), face,
+      ctx.drawText(text_, CGRectMake(textX, top, width + 1, lineHeight), face,
                    CGTextAlignment::Left, CGLineBreak::Clip, 1);
     else
       ctx.drawText(text_, CGRectMake(area.origin.x, top, area.size.width, lineHeight), face, CGTextAlignment::Left,
@@ -199,8 +228,7 @@ void UITextField::drawRect(CGContext& ctx, CGRect rect) {
     ctx.restoreGState();
   }
   if (editing) {
-    const double textWidth = text_.empty() ? 0 : CGTextMeasure(text_, face, 0, CGLineBreak::Clip, 1).width;
-    const double x = area.origin.x + std::min(textWidth + 1, area.size.width - kCaretWidth);
+    const double x = area.origin.x + std::min((scrolled ? room : caretX) + 1, area.size.width - kCaretWidth);
     ctx.setFillColor(tintColor()->cgColor());
     ctx.fillRect(CGRectMake(x, top + 1, kCaretWidth, lineHeight - 2));
   }

@@ -1,9 +1,11 @@
 // A one-line text field: a control that edits its text from the keyboard while it is the first
-// responder. A tap makes it first responder (editingDidBegin); typed text is added at the end
-// (editingChanged), Backspace removes the last character (a whole UTF-8 sequence), and Return
+// responder. A tap makes it first responder (editingDidBegin) with the insertion point after the
+// text; typed text goes in at the insertion point (editingChanged), Backspace removes the
+// character before it (a whole UTF-8 sequence), the arrows move it a character, Home and End to
+// either end of the text (no event: the text did not change), and Return
 // asks the delegate's textFieldShouldReturn: and, unless it answers NO, sends
 // editingDidEndOnExit and gives up the keyboard (editingDidEnd), as the phone's keyboard does.
-// While editing, a caret in the tint colour stands after the text.
+// While editing, a caret in the tint colour stands at the insertion point, kept in view.
 //
 // The delegate is held weakly and reached through the runtime, each operation optional:
 //   textFieldShouldBeginEditing:  bool(id, SEL, id)
@@ -21,7 +23,7 @@
 
 enum class UITextBorderStyle { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
 
-class UITextField : public UIControl, public UIKeyInput {
+class UITextField : public UIControl, public UITextInput {
  public:
   static Class runtimeClass();  // "UITextField", a subclass of "UIControl"
   static void registerMembers(Class cls);
@@ -29,7 +31,9 @@ class UITextField : public UIControl, public UIKeyInput {
   explicit UITextField(CGRect frame);
 
   const std::string& text() const { return text_; }
-  void setText(const std::string& text);  // from code: sends no event
+  void setText(const std::string& text);  // from code: sends no event; the insertion point goes to the end
+  // The insertion point, in bytes of the UTF-8 text (always between two characters).
+  size_t caretOffset() const { return caret_; }
   const std::string& placeholder() const { return placeholder_; }
   void setPlaceholder(const std::string& placeholder);
   UIFont* font() const { return font_.get(); }
@@ -49,6 +53,8 @@ class UITextField : public UIControl, public UIKeyInput {
   bool hasText() const override { return !text_.empty(); }
   void insertText(const std::string& text) override;  // "\n" is Return
   void deleteBackward() override;
+  // UITextInput.
+  void moveCaret(UITextCaretMove move) override;
 
   void touchesEnded(const std::set<UITouch*>& touches, UIEvent* event) override;
   void drawRect(CGContext& context, CGRect rect) override;
@@ -65,6 +71,7 @@ class UITextField : public UIControl, public UIKeyInput {
   void drawBorder(CGContext& context, CGRect rect) const;
 
   std::string text_;
+  size_t caret_ = 0;
   std::string placeholder_;
   Ref<UIFont> font_;
   Ref<UIColor> textColor_;

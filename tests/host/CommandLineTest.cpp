@@ -101,3 +101,26 @@ TEST_F(CommandLineTest, AWindowThatCannotOpenIsAnErrorNamingTheDisplay) {
 }
 
 }  // namespace
+
+namespace {
+
+// Range errors write their bounds as people write numbers, and a file that cannot be written is
+// named.
+TEST(CurveCommandLine, RangesReadAsWrittenAndAnUnwritableFileIsNamed) {
+  tunely_test::TempFolder temp;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--filtfreq", "7000"}, "--filtfreq: Value 7000 not in range 0 to 6000\n"},
+      {{"--rate", "1"}, "--rate: Value 1 not in range 8000 to 768000\n"},
+      {{"-o", temp.file("missing/dir/c.png")}, "cannot write \"" + temp.file("missing/dir/c.png") + "\": "},
+      {{"-o", temp.file("missing/dir/c.csv")}, "cannot write \"" + temp.file("missing/dir/c.csv") + "\": "},
+  };
+  for (const auto& [args, message] : cases) {
+    std::vector<std::string> command{"curve", "--device-root", temp.file("device")};
+    command.insert(command.end(), args.begin(), args.end());
+    const CommandResult r = tunely_test::runTunely(command, temp.path());
+    EXPECT_NE(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+  }
+}
+
+}  // namespace

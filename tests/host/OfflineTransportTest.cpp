@@ -3,6 +3,7 @@
 // the audio so played, bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -75,6 +76,7 @@ class OfflineTransportTest : public ::testing::Test {
     return result.status;
   }
   std::string output;
+  const TempFolder& temp() const { return temp_; }
 
  private:
   TempFolder temp_;
@@ -122,6 +124,64 @@ TEST_F(OfflineTransportTest, APauseNothingCanResumeStopsTheSessionWithAMessage) 
   const host::DecodedAudio& s = track("s.wav", 8, 3.0);
   EXPECT_EQ(render({"s.wav"}, "1.0 tap play\n", frames(s, 0, boundary(1.0))), 1) << output;
   EXPECT_NE(output.find("paused and nothing is left to resume it"), std::string::npos) << output;
+}
+
+}  // namespace
+
+namespace {
+
+// The tracks the summary lists, by name, in the order they played.
+std::string playedOrder(const std::string& output, const char* separator = "") {
+  const std::regex item(R"(\d+\. \S*/(\w+)\.wav \()");
+  std::string order;
+  for (std::sregex_iterator i(output.begin(), output.end(), item), end; i != end; ++i)
+    order += (order.empty() ? "" : separator) + (*i)[1].str();
+  return order;
+}
+
+TEST_F(OfflineTransportTest, RepeatAllThenOneThenOffChangesWhatPlaysNext) {
+  const auto &a = track("a.wav", 12, 1.0), &b = track("b.wav", 13, 1.0);
+  // All from 0.2 s: a b, then a again; One at 2.5 s: a once more; off at 3.5 s: b, and the end.
+  const Audio expected = joined({a.samples, b.samples, a.samples, a.samples, b.samples});
+  EXPECT_EQ(render({"a.wav", "b.wav"}, "0.2 tap repeat\n2.5 tap repeat\n3.5 tap repeat\n4.5 screenshot s.png\n", expected), 0)
+      << output;
+  EXPECT_EQ(playedOrder(output), "abaab");
+  EXPECT_EQ(output.find("Repeat ends"), std::string::npos) << output;
+}
+
+TEST_F(OfflineTransportTest, RepeatNothingCanSwitchOffEndsWithTheQueueAndSaysSo) {
+  const auto &a = track("a.wav", 14, 1.0), &b = track("b.wav", 15, 1.0);
+  EXPECT_EQ(render({"a.wav", "b.wav"}, "0.2 tap repeat\n", joined({a.samples, b.samples})), 0) << output;
+  EXPECT_NE(output.find("Repeat ends with the queue: nothing is left to switch it off"), std::string::npos) << output;
+}
+
+TEST_F(OfflineTransportTest, ShufflePlaysTheRestOfTheQueueOnceInANewOrder) {
+  std::vector<std::string> names;
+  std::map<std::string, const host::DecodedAudio*> byName;
+  for (int i = 0; i < 10; ++i) {
+    names.push_back(std::string(1, char('a' + i)) + ".wav");
+    byName[names.back().substr(0, 1)] = &track(names.back(), 20 + i, 0.25);
+  }
+  // Switched on while the first track plays: it plays on, the nine others follow dealt at
+  // random (the chance that a deal is the queue's own order is one in 362880).
+  std::ofstream(temp().file("s.script")) << "0.1 tap shuffle\n";
+  std::vector<std::string> args{"play", "--device-root", temp().file("device"), "--script", temp().file("s.script"),
+                                "--output", temp().file("out.wav")};
+  for (const std::string& name : names) args.push_back(temp().file(name));
+  const CommandResult result = runTunely(args, temp().path());
+  ASSERT_EQ(result.status, 0) << result.output;
+  const std::string order = playedOrder(result.output);
+  ASSERT_EQ(order.size(), 10u) << result.output;
+  EXPECT_EQ(order[0], 'a');
+  EXPECT_NE(order, "abcdefghij");
+  std::string sorted = order;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, "abcdefghij");
+  // What the file holds is the tracks whole, in that order, without a gap.
+  Audio expected;
+  for (char name : order) expected = joined({expected, byName[std::string(1, name)]->samples});
+  const Audio out = readWav(temp().file("out.wav")).samples;
+  EXPECT_TRUE(out == expected);
 }
 
 }  // namespace

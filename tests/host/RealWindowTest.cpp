@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <thread>
 
 #include "CommandHarness.h"
@@ -248,6 +249,60 @@ TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
   const std::string againLog = fileContents(temp_.file("again.log"));
   EXPECT_NE(againLog.find("two.wav"), std::string::npos) << againLog;
   EXPECT_EQ(fileContents(root + "/var/mobile/Library/Preferences/tunely-player.conf"), "volume=0.940\n") << againLog;
+}
+
+}  // namespace
+
+namespace {
+
+// With a window the queue's end is not the session's: playing stops on the last track, the
+// window stays, and Play starts the queue again; Next on the last track stops it the same way.
+// The window's title names the track in both of X11's title properties.
+TEST_F(RealWindowTest, TheWindowStaysAtTheEndOfTheQueueAndPlayStartsItAgain) {
+  writeFloatWav(temp_.file("a.wav"), testSignal(44100, 2, 1.0, 3));
+  writeFloatWav(temp_.file("b.wav"), testSignal(44100, 2, 1.0, 4));
+  auto marker = [&](int n) { return temp_.file("marker" + std::to_string(n) + ".png"); };
+  std::ofstream script(temp_.file("end.script"));
+  script << "3.0 screenshot " << marker(1) << "\n3.0 tap play\n"  // played out at 2 s: a b again
+         << "3.5 tap next\n4.0 tap next\n"                           // b, then Next on the last track
+         << "5.0 screenshot " << marker(2) << "\n5.0 tap play\n"  // a b once more
+         << "8.0 screenshot " << marker(3) << "\n";
+  script.close();
+  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", temp_.file("device"), temp_.file("a.wav"),
+                              temp_.file("b.wav"), "--window", "--scale", "1", "--script", temp_.file("end.script")},
+                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
+                              "ASAN_OPTIONS=detect_leaks=0"},
+                             temp_.file("player.log"));
+  ASSERT_NE(player, 0);
+  for (int i = 0; i < 400 && !fs::exists(marker(3)); ++i) std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(fs::exists(marker(1)) && fs::exists(marker(2)) && fs::exists(marker(3)))
+      << fileContents(temp_.file("player.log"));
+  // Still open after the queue played out for the third time, until the listener closes it.
+  std::this_thread::sleep_for(500ms);
+  int status = 0;
+  ASSERT_EQ(waitpid(player, &status, WNOHANG), 0) << fileContents(temp_.file("player.log"));
+  const std::string window = xdotool("search --onlyvisible --class tunely");
+  // Both title properties name the last track in UTF-8, as window lists read them.
+  if (onPath("xprop")) {
+    std::string titles;
+    if (FILE* pipe = popen(("DISPLAY=" + display_ + " LC_ALL=C.UTF-8 xprop -id " + window + " WM_NAME _NET_WM_NAME").c_str(), "r")) {
+      char buffer[256];
+      while (fgets(buffer, sizeof buffer, pipe)) titles += buffer;
+      pclose(pipe);
+    }
+    EXPECT_EQ(titles, "WM_NAME(UTF8_STRING) = \"b \u2014 Unknown Artist\"\n_NET_WM_NAME(UTF8_STRING) = \"b \u2014 Unknown Artist\"\n");
+  }
+  xdotool("key --window " + window + " ctrl+q");
+  EXPECT_EQ(waitFor(player, std::chrono::seconds(30)), 0);
+  const std::string log = fileContents(temp_.file("player.log"));
+  std::string order;
+  const std::regex item(R"(\d+\. \S*/(\w)\.wav \()");
+  for (std::sregex_iterator i(log.begin(), log.end(), item), end; i != end; ++i) order += (*i)[1].str();
+  EXPECT_EQ(order, "ababab") << log;
+  // Each time the queue ended the screen stood the same: the last track at its end, Play offered.
+  CGImage first, third;
+  ASSERT_TRUE(CGImageReadPNG(marker(1), first) && CGImageReadPNG(marker(3), third));
+  EXPECT_TRUE(first.rgba == third.rgba);
 }
 
 }  // namespace

@@ -270,3 +270,30 @@ TEST_F(ScriptedSessionTest, ALivePanelSessionWorksWhileTheAudioThreadPlays) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Now Playing screen's own controls set: Shuffle on, Repeat One and the volume turned down,
+// at 1x and 2x, against references (TUNELY_UPDATE_REFERENCES=1 writes them anew): the titles fit
+// their buttons.
+TEST_F(ScriptedSessionTest, NowPlayingWithShuffleRepeatAndVolumeLooksAsItsReferences) {
+  writeFloatWav(file("Evening Walk.wav"), testSignal(44100, 2, 2.0));
+  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/reference/";
+  for (int scale : {1, 2}) {
+    SCOPED_TRACE(scale);
+    const std::string shot = file("now-playing.png");
+    const CommandResult r = runTunely(
+        {"play", "--device-root", root(), file("Evening Walk.wav"), "--output", file("out.wav"), "--scale", std::to_string(scale), "--script",
+         writeScript("0.5 tap shuffle\n0.5 tap repeat\n0.5 tap repeat\n0.5 slide volume 0.6\n1.0 screenshot " + shot +
+                     "\n1.5 tap repeat\n")},
+        file(""));
+    ASSERT_EQ(r.status, 0) << r.output;
+    CGImage image;
+    ASSERT_TRUE(CGImageReadPNG(shot, image));
+    EXPECT_EQ(image.width, 320u * unsigned(scale));
+    EXPECT_TRUE(image_compare::MatchesReference(image, references + "now-playing-controls@" + std::to_string(scale) +
+                                                           "x.png"));
+  }
+}
+
+}  // namespace

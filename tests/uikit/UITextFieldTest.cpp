@@ -109,3 +109,40 @@ TEST_F(FieldTyping, ReturnAsksTheDelegateThenEndsOnExitAndGivesUpTheKeyboard) {
 }
 
 }  // namespace
+
+namespace {
+
+// The arrows, Home and End move the insertion point a character (a whole UTF-8 sequence) or to
+// either end, without an editing event; typing and Backspace then work there.
+TEST_F(FieldTyping, TheCaretMovesByCharacterAndTypingAndBackspaceActWhereItStands) {
+  UIApplication* app = UIApplication::sharedApplication();
+  EXPECT_FALSE(app->handleKeyCaret(UITextCaretMove::Left));  // nothing is being edited
+  field->setText("Bé€s");
+  tapAt(CGPointMake(160, 115));
+  EXPECT_EQ(field->caretOffset(), field->text().size());
+  watcher->log.clear();
+  EXPECT_TRUE(app->handleKeyCaret(UITextCaretMove::Left));
+  app->handleKeyCaret(UITextCaretMove::Left);  // before "€", three bytes back
+  EXPECT_EQ(field->caretOffset(), 3u);
+  EXPECT_TRUE(watcher->log.empty());
+  app->handleKeyText("x");
+  EXPECT_EQ(field->text(), "Béx€s");
+  app->handleKeyBackspace();
+  app->handleKeyBackspace();  // "é" goes whole
+  EXPECT_EQ(field->text(), "B€s");
+  app->handleKeyCaret(UITextCaretMove::Home);
+  app->handleKeyCaret(UITextCaretMove::Left);  // stays at the start
+  app->handleKeyBackspace();                   // nothing before it
+  app->handleKeyText("<");
+  app->handleKeyCaret(UITextCaretMove::Right);
+  app->handleKeyCaret(UITextCaretMove::Right);
+  app->handleKeyText("|");
+  app->handleKeyCaret(UITextCaretMove::End);
+  app->handleKeyCaret(UITextCaretMove::Right);  // stays at the end
+  app->handleKeyText(">");
+  EXPECT_EQ(field->text(), "<B€|s>");
+  EXPECT_EQ(watcher->log, (std::vector<std::string>{"changed Béx€s", "changed Bé€s", "changed B€s", "changed <B€s",
+                                                    "changed <B€|s", "changed <B€|s>"}));
+}
+
+}  // namespace
