@@ -18,7 +18,6 @@
 #include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
 #include "host/media/OfflineRenderer.h"
-#include "host/media/OggChain.h"
 #include "host/media/OutputFile.h"
 #include "host/media/PeakLimiter.h"
 #include "host/media/ProgressBar.h"

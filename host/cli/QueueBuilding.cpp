@@ -2,6 +2,7 @@
 
 #include "host/cli/QueueExpansion.h"
 #include "host/media/OfflineRenderer.h"
+#include "host/media/OggChain.h"
 #include "host/media/SoundDeviceLimits.h"
 
 namespace host {
