@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "host/media/PlayQueue.h"
+#include "host/text/MessageText.h"
 
 namespace host {
 namespace {
@@ -124,14 +125,14 @@ void Expander::addPlaylist(const std::string& playlist, int depth) {
   for (const std::string& entry : entries) {
     std::string path = entry;
     if (!urlToPath(entry, path)) {
-      failed(entry, "not a file on this machine (listed in \"" + playlist + "\")");
+      failed(entry, "not a file on this machine (listed in " + quotedPath(playlist) + ")");
       continue;
     }
     fs::path resolved(path);
     if (resolved.is_relative()) resolved = base / resolved;
     std::error_code existsError;
     if (!fs::exists(resolved, existsError)) {
-      failed(resolved.string(), "no such file (listed in \"" + playlist + "\")");
+      failed(resolved.string(), "no such file (listed in " + quotedPath(playlist) + ")");
       continue;
     }
     add(resolved.lexically_normal().string(), depth);
