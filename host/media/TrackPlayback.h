@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "coreaudio/CoreAudioTypes.h"
+#include "host/media/CompareStage.h"
 #include "host/media/Resampler.h"
 #include "host/media/StreamFormat.h"
 #include "host/media/TrackStream.h"
@@ -41,6 +42,9 @@ class TrackPlayback {
   // tap. False with the reason when libsoxr cannot.
   bool playAtRate(double rate, std::string& error);
   double playRate() const { return playRate_; }  // what playAtRate() was given; 0 before
+  // Main thread, before the first render(): every block is then heard through `stage` (the
+  // listener's A/B comparison) right after the tap, which measures this track's loudness for it.
+  void compareThrough(CompareStage* stage);
 
   // Audio thread. Asks the tap for min(frames, max block, frames ready) frames and writes them,
   // channels interleaved, to `out`. Returns the frames written: fewer than asked only at the end
@@ -110,6 +114,8 @@ class TrackPlayback {
   SampleLayout layout_;
   int64_t maxBlockFrames_;
   std::unique_ptr<Resampler> resampler_;
+  CompareStage* compare_ = nullptr;
+  std::unique_ptr<CompareLoudness> compareLoudness_;
   double playRate_ = 0;  // what playAtRate() was given
 
   // The buffers handed to the tap: one per channel, or one interleaved.

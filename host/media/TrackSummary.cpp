@@ -1,5 +1,7 @@
 #include "host/media/TrackSummary.h"
 
+#include "host/media/CompareStage.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -89,6 +91,14 @@ void printSummary(std::ostream& out, const std::vector<TrackReport>& reports) {
         << r.output.beyondFullScale() << " samples\n";
     out << "    loudness change " << loudnessChange(r.inputLoudness, r.outputLoudness) << "\n";
   }
+}
+
+void printComparison(std::ostream& out, const CompareStage& compare) {
+  if (!compare.everCompared()) return;
+  char text[128];
+  std::snprintf(text, sizeof text, "Compared: Tunely heard for %.2f s, Bypass for %.2f s",
+                compare.secondsTunely(), compare.secondsBypass());
+  out << text << "\n";
 }
 
 }  // namespace host

@@ -11,6 +11,7 @@
 
 namespace host {
 
+class CompareStage;
 class TrackPlayback;
 
 struct TrackReport {
@@ -27,5 +28,7 @@ struct TrackReport {
 // Main thread, once the track is finish()ed and its output measure completed.
 TrackReport reportOf(TrackPlayback& track);
 void printSummary(std::ostream& out, const std::vector<TrackReport>& reports);
+// How long each side of the A/B comparison was heard; nothing when the listener never compared.
+void printComparison(std::ostream& out, const CompareStage& compare);
 
 }  // namespace host

@@ -6,6 +6,7 @@
 #include "host/player/NowPlayingArt.h"
 #include "host/player/PlayerClasses.h"
 #include "objc/runtime.h"
+#include "uikit/UILabel.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
 
@@ -64,6 +65,37 @@ bool PlayerSession::controlsCovered() const {
 
 void PlayerSession::showVolume() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showVolume(); }
 void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
+
+void PlayerSession::showComparison() {
+  auto* window = static_cast<UIView*>(window_.get());
+  if (!comparisonStrip_) {
+    // Above the panel's last row and the player's limiter read-out, clear of both; light on
+    // dark so it reads over the white player and the panel's dark backdrop alike.
+    const CGSize size = window->bounds().size;
+    Ref<UILabel> strip = make<UILabel>(CGRectMake(size.width / 2 - 125, size.height - 56, 250, 20));
+    strip->setFont(UIFont::boldSystemFontOfSize(12));
+    strip->setTextColor(UIColor::whiteColor());
+    Ref<UIColor> backdrop = UIColor::colorWithRed(0.1, 0.1, 0.12, 0.82);
+    strip->setBackgroundColor(backdrop.get());
+    strip->setTextAlignment(NSTextAlignment::Center);
+    strip->setUserInteractionEnabled(false);  // touches go to what lies under it
+    strip->setAccessibilityIdentifier("comparison");
+    window->addSubview(strip.get());
+    comparisonStrip_ = strip;
+  }
+  auto* strip = static_cast<UILabel*>(comparisonStrip_.get());
+  strip->setText(transport_.comparing);
+  strip->setHidden(transport_.comparing.empty());
+  keepComparisonInFront();
+}
+
+void PlayerSession::keepComparisonInFront() {
+  auto* strip = static_cast<UIView*>(comparisonStrip_.get());
+  if (!strip || strip->isHidden()) return;
+  auto* window = static_cast<UIView*>(window_.get());
+  const std::vector<Ref<UIView>> views = window->subviews();
+  if (!views.empty() && views.back().get() != strip) window->bringSubviewToFront(strip);
+}
 
 PlayerSession::~PlayerSession() = default;
 

@@ -14,6 +14,7 @@ void ScriptRunner::runDue(double sessionSeconds) {
     ++failures_;
     std::string what = stepVerbName(step.verb);
     if (step.verb == StepVerb::Screenshot) what += " " + step.text;
+    else if (step.verb == StepVerb::Compare) what += step.on ? " on" : " off";
     else what += step.target.quoted ? " \"" + step.target.text + "\"" : " " + step.target.text;
     std::fprintf(messages_, "tunely: %s:%d: %s: %s; skipped\n", script_.path.c_str(), step.line, what.c_str(),
                  why.c_str());
