@@ -14,6 +14,7 @@
 #include "host/desktop/DesktopTap.h"
 #include "host/desktop/PipeWireSink.h"
 #include "host/media/StopRequest.h"
+#include "host/media/TrackSummary.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerSession.h"
 #include "host/player/SessionFrontEnd.h"
@@ -79,6 +80,9 @@ SinkCommand::SinkCommand(CLI::App& app) {
       ->capture_default_str()
       ->check(CLI::IsMember(profileNames));
   command_->add_flag("--no-window", o.noWindow, "Run without a window");
+  command_->add_flag("--compare-unmatched", o.compareUnmatched,
+                     "Compare with the equalizer bypassed (B, \"compare on\") without matching "
+                     "the loudness");
   command_->add_option("--scale", o.scale, "Pixels per point of the window and of screenshots")
       ->check(CLI::Range(1, 4));
   command_->add_option("--script", o.script,
@@ -120,6 +124,9 @@ int runSink(const SinkOptions& options) {
   PlayerSession session;
   session.setUpControls();
   SessionFrontEnd frontEnd(session);
+  CompareStage compare;  // the A/B comparison right after the tap
+  session.transport().compareUnmatchedByDefault = options.compareUnmatched;
+  frontEnd.attachComparison(&compare);
   if (!options.noWindow) {
     std::string windowFailure;
     frontEnd.attachWindow(openPlayerWindow(session, options.scale, "Tunely", false, windowFailure));
@@ -128,10 +135,12 @@ int runSink(const SinkOptions& options) {
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   ScreenActions actions(static_cast<UIWindow*>(session.window()));
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  actions.compare = [&session](bool on, bool unmatched) { session.transport().requestCompare(on, unmatched); };
   if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   DesktopTap tap(session, standIn, options.channels, kRateBeforeTheGraphSays);
+  tap.compareThrough(&compare);
   if (!sink.start(tap, options.channels, options.target, error))
     return fail("cannot create the sink: " + error);
   const std::string destination = options.target.empty() ? "the default output" : options.target;
@@ -156,6 +165,7 @@ int runSink(const SinkOptions& options) {
     if (const double rate = sink.rate(); rate != shownRate) {
       shownRate = rate;
       std::cout << "The graph runs at " << rate << " Hz" << std::endl;
+      if (rate > 0) tap.measureAt(rate);
     }
     const double now = runLoop->currentTime() - start;
     frontEnd.playedTo(now);
@@ -170,6 +180,7 @@ int runSink(const SinkOptions& options) {
     std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
   sink.stop();  // before the tap it runs goes
   NSLogFlush();
+  printComparison(std::cout, compare);
   if (frontEnd.scriptFailed()) anyFailed = true;
   return status != 0 ? status : anyFailed ? 1 : 0;
 }
