@@ -34,8 +34,9 @@ void CompareStage::start(Mode mode, const CompareLoudness* loudness) noexcept {
 void CompareStage::process(const float* input, float* output, int64_t frames, int channels,
                            double sampleRate, CompareLoudness* loudness) noexcept {
   if (frames <= 0) return;
-  if (loudness && loudness->sampleRate() == sampleRate) loudness->add(input, output, frames);
+  // A switch takes the loudness of what played before this block; the block is measured after.
   if (const Mode wanted = requested(); wanted != mode_) start(wanted, loudness);
+  if (loudness && loudness->sampleRate() == sampleRate) loudness->add(input, output, frames);
   const double target = mode_ == Mode::Off ? 0 : 1;
   const size_t ch = size_t(std::max(1, channels));
   const size_t count = size_t(frames) * ch;

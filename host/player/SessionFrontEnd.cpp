@@ -17,6 +17,7 @@ void SessionFrontEnd::runDue(double sessionSeconds) {
   NSRunLoop::mainRunLoop()->fireDueTimers();
   followOutput(sessionSeconds);
   if (script_) script_->runDue(sessionSeconds);
+  followComparison();  // a step due now is heard from this block boundary on
 }
 
 // The volume goes to the audio thread; the limiter's reduction comes back to the screen, where
@@ -24,7 +25,6 @@ void SessionFrontEnd::runDue(double sessionSeconds) {
 void SessionFrontEnd::followOutput(double sessionSeconds) {
   PlayerTransport& t = session_.transport();
   if (volume_) volume_->setVolume(t.volume);
-  followComparison();
   if (!limiter_) return;
   const double db = limiter_->reductionDb();
   double shown = t.limitingDb;
