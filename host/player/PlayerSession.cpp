@@ -69,13 +69,13 @@ void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(contro
 void PlayerSession::showComparison() {
   auto* window = static_cast<UIView*>(window_.get());
   if (!comparisonStrip_) {
-    // Above the panel's last row and the player's limiter read-out, clear of both; light on
-    // dark so it reads over the white player and the panel's dark backdrop alike.
+    // Between the panel's last slider and its bottom bar, under the player's limiter read-out;
+    // white on the system's blue, which stands out from the white player and the dark panel.
     const CGSize size = window->bounds().size;
-    Ref<UILabel> strip = make<UILabel>(CGRectMake(size.width / 2 - 125, size.height - 56, 250, 20));
+    Ref<UILabel> strip = make<UILabel>(CGRectMake(size.width / 2 - 125, size.height - 53, 250, 18));
     strip->setFont(UIFont::boldSystemFontOfSize(12));
     strip->setTextColor(UIColor::whiteColor());
-    Ref<UIColor> backdrop = UIColor::colorWithRed(0.1, 0.1, 0.12, 0.82);
+    Ref<UIColor> backdrop = UIColor::colorWithRed(0.0, 0.42, 0.86, 0.92);
     strip->setBackgroundColor(backdrop.get());
     strip->setTextAlignment(NSTextAlignment::Center);
     strip->setUserInteractionEnabled(false);  // touches go to what lies under it
