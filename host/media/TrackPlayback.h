@@ -11,10 +11,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "coreaudio/CoreAudioTypes.h"
+#include "host/loader/LoadedEqualizer.h"
 #include "host/media/CompareStage.h"
 #include "host/media/Resampler.h"
 #include "host/media/StreamFormat.h"
@@ -78,6 +80,8 @@ class TrackPlayback {
   int64_t frameAt(double seconds) const noexcept;
   // Whether a seek that failed has been reported already: a track says so once.
   bool seekFailureReported = false;
+  // The peak of the equalizer's curve as the track stopped playing, for its report.
+  std::optional<ChainPeak> peakAtEnd;
 
   // Main thread, once neither the audio thread nor the decoding thread touches the track:
   // unprepares the tap, completes the input measures and releases the queue item.

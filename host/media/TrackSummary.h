@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "host/loader/LoadedEqualizer.h"
 #include "host/media/LevelMeter.h"
 
 namespace host {
@@ -23,6 +25,7 @@ struct TrackReport {
   Route route = Route::NoTap;
   LevelMeter input, output;
   double inputLoudness = 0, outputLoudness = 0;  // LUFS; NaN when it cannot be told
+  std::optional<ChainPeak> peak;  // of the equalizer's curve as the track ended, if known
 };
 
 // Main thread, once the track is finish()ed and its output measure completed.
