@@ -213,7 +213,7 @@ void drawResponsePlot(CGContext& c, CGRect rect, const ResponseCurve& curve, Plo
   c.restoreGState();
   // The strip names the headroom its curve needs, in its top right corner.
   if (size == PlotSize::Strip && !curve.points.empty())
-    if (const std::optional<PeakGain> peak = peakGain(curve.chain))
+    if (const std::optional<PeakGain> peak = peakGain(curve.chain); peak && std::isfinite(peak->levelDb))
       drawLabel(c, peakText(*peak), CGRectMake(area.origin.x, rect.origin.y + 2, area.size.width - 4, look.font + 4),
                 look.font, CGTextAlignment::Right);
   c.restoreGState();

@@ -48,6 +48,7 @@ std::optional<PeakGain> peakGain(const EqualizerChain& chain) {
 }
 
 std::string peakText(const PeakGain& peak) {
+  if (!std::isfinite(peak.levelDb)) return "no sound passes";
   const double tenths = std::round(peak.levelDb * 10) / 10;
   char level[24], where[24];
   std::snprintf(level, sizeof level, "%s%.1f dB", tenths > 0 ? "+" : tenths < 0 ? "\u2212" : "", std::fabs(tenths));

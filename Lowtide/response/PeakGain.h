@@ -20,7 +20,8 @@ struct PeakGain {
 // narrowed down between the grid points around the largest to a thousandth of a semitone.
 std::optional<PeakGain> peakGain(const EqualizerChain& chain);
 
-// "peak +9.4 dB at 63 Hz" ("at 2.2 kHz" from 1 kHz on; a minus sign for a cut).
+// "peak +9.4 dB at 63 Hz" ("at 2.2 kHz" from 1 kHz on; a minus sign for a cut); "no sound
+// passes" for a chain that silences everything.
 std::string peakText(const PeakGain& peak);
 
 }  // namespace lowtide

@@ -55,7 +55,7 @@ void printCurveTable(std::FILE* out, const lowtide::EqualizerChain& chain, const
 
   const bool crosstalk = chain.channels > 1;
   std::fprintf(out, "%s\n%s\n", settings.c_str(), stream.c_str());
-  if (const std::optional<lowtide::PeakGain> peak = lowtide::peakGain(chain))
+  if (const std::optional<lowtide::PeakGain> peak = lowtide::peakGain(chain); peak && std::isfinite(peak->levelDb))
     std::fprintf(out, "%s: %s keeps a full-scale sine under 0 dBFS\n", lowtide::peakText(*peak).c_str(),
                  headroomText(peak->levelDb).c_str());
   std::fprintf(out, "\n");

@@ -62,7 +62,7 @@ const char* routeName(TrackReport::Route route) {
 // What the equalizer's curve asks of the headroom: its peak, and the gain that keeps a full-scale
 // sine under full scale through it.
 std::string headroom(const std::optional<ChainPeak>& peak) {
-  if (!peak) return "";
+  if (!peak || !std::isfinite(peak->levelDb)) return "";
   const auto signedTenths = [](double db) {
     const double tenths = std::round(db * 10) / 10;
     char text[24];

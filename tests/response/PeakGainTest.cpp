@@ -71,6 +71,7 @@ TEST(PeakGain, NamesTheLevelAndTheFrequencyAsTheScreenShowsThem) {
   EXPECT_EQ(eq::peakText({63.2, 9.43}), "peak +9.4 dB at 63 Hz");
   EXPECT_EQ(eq::peakText({2240, -0.26}), "peak \u22120.3 dB at 2.2 kHz");
   EXPECT_EQ(eq::peakText({20, -0.02}), "peak 0.0 dB at 20 Hz");
+  EXPECT_EQ(eq::peakText({20, -INFINITY}), "no sound passes");
 }
 
 }  // namespace
