@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # What `tunely sink --no-window` costs: 60 s of 48 kHz stereo played into it through a private
 # headless PipeWire (a null sink, no sound card), with the equalizer's settings on. Prints the
-# sink process's CPU seconds per second of audio and the latency it adds at the graph's quantum
-# (1024 frames here).
-# Usage: bench/sink-cost.sh [BUILD_DIR]   (default build/plain)
+# sink process's CPU seconds per second of audio, and the latency it adds, measured: clicks
+# played into the sink reach the null sink's left channel through it, and the same clicks reach
+# its right channel straight from the player, in the same recording (quantum 1024 frames).
+# Usage: bench/sink-cost.sh [BUILD_DIR [SINK_OPTION...]]   (default build/plain; e.g. --no-limiter)
 set -euo pipefail
 build=${1:-build/plain}
+shift || true
 tunely=$(realpath "$build/tunely")
 work=$(mktemp -d)
 pids=()
@@ -49,7 +51,7 @@ cat > "$root/var/mobile/Library/Application Support/Tunely/last.plist" <<'PLIST'
 PLIST
 sox -n -r 48000 -c 2 -b 32 -e float "$work/noise.wav" synth 60 pinknoise vol 0.5
 
-"$tunely" sink --no-window --device-root "$root" --target null-sink >"$work/sink.log" 2>&1 & sink=$!
+"$tunely" sink --no-window --device-root "$root" --target null-sink "$@" >"$work/sink.log" 2>&1 & sink=$!
 pids=("$sink" "${pids[@]}")
 for _ in $(seq 50); do grep -q "The graph runs at" "$work/sink.log" && break; sleep 0.2; done
 sleep 2.5  # the last state is in force
@@ -62,7 +64,43 @@ sleep 2
 wait "$play"
 after=$(cpu)
 echo "CPU per audio second: $(echo "scale=5; ($after - $before) / $ticks / 60" | bc) s (60 s of 48 kHz stereo)"
-# The filtered block is queued in the cycle it came in and the null sink, the driver, takes it
-# at the next: the sink adds one quantum, and the equalizer itself none (it works sample by
-# sample, with no look-ahead).
-echo "Latency added: at most one quantum, 1024 frames = $(echo "scale=1; 1024 * 1000 / 48000" | bc) ms"
+# The latency: one player plays clicks into the sink (left channel) and, through a second link
+# of its left output, straight into the null sink's right channel. Both arrive in one recording
+# of the null sink, so the distance between a click on the right and the same click on the left
+# is what the sink adds, whatever the recorder's and the player's own delays.
+# Clicks every half second from 1 s on, in the left channel only (sox reads them as text).
+awk 'BEGIN { print "; Sample Rate 48000"; print "; Channels 2"
+             for (i = 0; i < 6 * 48000; i++) printf "%.8f %s 0\n", i / 48000, (i >= 48000 && i % 24000 == 0) ? "0.5" : "0" }' \
+  > "$work/clicks.dat"
+sox "$work/clicks.dat" -b 32 -e float "$work/clicks.wav"
+pw-record --target null-sink -P '{ stream.capture.sink=true }' --format f32 --rate 48000 --channels 2 \
+  "$work/heard.wav" & recorder=$!
+pids=("$recorder" "${pids[@]}")
+sleep 1
+pw-play --target tunely -P '{ node.name = tunely-bench-clicks }' "$work/clicks.wav" & play=$!
+for _ in $(seq 50); do
+  pw-link tunely-bench-clicks:output_FL null-sink:playback_FR 2>/dev/null && break
+  sleep 0.1
+done
+wait "$play"
+sleep 1
+kill -INT "$recorder"; wait "$recorder" || true
+# Onsets: the first frame over 0.05 after a tenth of a second of quiet, per channel; each click
+# on the right is paired with the first one on the left at or after it.
+sox -V1 "$work/heard.wav" -t dat - | awk '
+  /^;/ { next }
+  { for (c = 0; c < 2; c++) if (($(c + 2) > 0.05 || $(c + 2) < -0.05)) { if (n - last[c] > 4800) onset[c, count[c]++] = n; last[c] = n }
+    n++ }
+  BEGIN { last[0] = last[1] = -1e9 }
+  END {
+    j = 0; low = 1e9; high = -1; pairs = 0
+    for (i = 0; i < count[1]; i++) {
+      while (j < count[0] && onset[0, j] < onset[1, i]) j++
+      if (j == count[0]) break
+      d = onset[0, j] - onset[1, i]; pairs++
+      if (d < low) low = d; if (d > high) high = d
+    }
+    if (pairs == 0) { print "Latency added: not measured (no click came both ways)"; exit 1 }
+    printf "Latency added: %d to %d frames = %.1f to %.1f ms at 48 kHz, quantum 1024 (%d clicks)\n",
+      low, high, low * 1000 / 48000, high * 1000 / 48000, pairs
+  }'

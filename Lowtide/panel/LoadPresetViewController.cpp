@@ -41,6 +41,7 @@ void LoadPresetViewController::registerMembers(Class cls) {
 bool LoadPresetViewController::initWithNibName(const std::string& nibName, NSBundle* bundle) {
   if (!UIViewController::initWithNibName(nibName, bundle)) return false;
   contents_ = NSDictionary::dictionary();
+  names_ = contents_->allKeys();
   return true;
 }
 
@@ -52,17 +53,16 @@ void LoadPresetViewController::setVarToReturn(Ref<NSString>* slot, ReturnFunctio
 
 void LoadPresetViewController::fillContentsWithDict(NSDictionary* dict) {
   contents_ = dict ? dict->copy() : NSDictionary::dictionary();
+  names_ = contents_->allKeys();
   if (UITableView* table = presetListTable_.get()) table->reloadData();
 }
 
-// The rows follow the dictionary's own key order, taken afresh each time: since the list only
-// changes through fillContentsWithDict, a row index names the same key when drawn, chosen or
+// The rows follow the dictionary's own key order, taken when the list is filled: since the list
+// only changes through fillContentsWithDict, a row index names the same key when drawn, chosen or
 // deleted.
 Ref<NSString> LoadPresetViewController::nameAtRow(NSInteger row) const {
-  if (!contents_) return nullptr;
-  const Ref<NSArray> keys = contents_->allKeys();
-  if (row < 0 || size_t(row) >= keys->count()) return nullptr;
-  return Ref<NSString>(dynamic_cast<NSString*>(keys->objectAtIndex(size_t(row))));
+  if (!names_ || row < 0 || size_t(row) >= names_->count()) return nullptr;
+  return Ref<NSString>(dynamic_cast<NSString*>(names_->objectAtIndex(size_t(row))));
 }
 
 NSInteger LoadPresetViewController::numberOfRows() const { return contents_ ? NSInteger(contents_->count()) : 0; }

@@ -2,6 +2,7 @@
 
 #include "Lowtide/panel/AboutText.h"
 #include "Lowtide/panel/LoadPresetViewController.h"
+#include "Lowtide/panel/PanelLayoutCheck.h"
 #include "Lowtide/panel/SavePresetViewController.h"
 #include "Lowtide/settings/LastState.h"
 #include "foundation/NSFileManager.h"
@@ -134,6 +135,20 @@ bool eqView::initWithNibName(const std::string& nibName, NSBundle* bundle) {
   if (!UIViewController::initWithNibName(nibName, bundle)) return false;
   if (UIScrollView* area = scrollView.get()) area->setContentSize(CGSizeMake(640, 206));
   return true;
+}
+
+std::string eqView::layoutRefusal(UIView* root) {
+  const std::pair<const UISlider*, std::pair<const char*, StoredRange>> sliders[] = {
+      {gainSlider.get(), {"gainSlider", kFiltgainRange}},
+      {freqSlider.get(), {"freqSlider", kFiltfreqRange}},
+      {BWSlider.get(), {"BWSlider", kFiltbwRange}},
+      {bassGainSlider.get(), {"bassGainSlider", kBassgainRange}},
+      {bassFrequencySlider.get(), {"bassFrequencySlider", kBassfreqRange}},
+      {bassIntensitySlider.get(), {"bassIntensitySlider", kBassintensRange}},
+  };
+  for (const auto& [slider, what] : sliders)
+    if (std::string why = sliderRangeRefusal(slider, what.first, what.second); !why.empty()) return why;
+  return doneRefusal(root, this);
 }
 
 std::string filterTypeTitle(int32_t type) {

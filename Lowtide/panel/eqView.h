@@ -77,6 +77,9 @@ class eqView : public UIViewController {
   void updateVars() {}
 
   void viewDidUnload() override;
+  // A layout is refused when a slider's range goes beyond what the settings keep, or nothing
+  // closes the panel.
+  std::string layoutRefusal(UIView* root) override;
 
   // Fields, in declared order.
   Ref<UIActionSheet> moreSheet;

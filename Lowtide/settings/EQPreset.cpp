@@ -27,13 +27,15 @@ int32_t readInt(const NSDictionary* dict, const char* key) {
   return 0;
 }
 
-// The upper bound first, then zero.
+// The upper bound first, then the lower.
 template <class T>
-T limited(T value, T upper) {
+T limited(T value, T lower, T upper) {
   if (value > upper) value = upper;
-  if (value < 0) value = 0;
+  if (value < lower) value = lower;
   return value;
 }
+
+double limited(double value, StoredRange range) { return limited(value, range.lower, range.upper); }
 
 }  // namespace
 
@@ -71,13 +73,13 @@ Ref<EQPreset> EQPreset::initWithName(const std::string& name, double bassgain, d
 
 Ref<EQPreset> EQPreset::presetForDict(const NSDictionary* dict) {
   return initWithName("Just Loaded",
-                      limited(readDouble(dict, "bassgain"), 1.5),
-                      limited(readDouble(dict, "bassfreq"), 200.0),
-                      limited(readDouble(dict, "bassintens"), 10.0),
-                      limited(readDouble(dict, "filtgain"), 24.0),
-                      limited(readDouble(dict, "filtfreq"), 6000.0),
-                      limited(readDouble(dict, "filtbw"), 10.0),
-                      limited(readInt(dict, "filttype"), int32_t{2}));
+                      limited(readDouble(dict, "bassgain"), kBassgainRange),
+                      limited(readDouble(dict, "bassfreq"), kBassfreqRange),
+                      limited(readDouble(dict, "bassintens"), kBassintensRange),
+                      limited(readDouble(dict, "filtgain"), kFiltgainRange),
+                      limited(readDouble(dict, "filtfreq"), kFiltfreqRange),
+                      limited(readDouble(dict, "filtbw"), kFiltbwRange),
+                      limited(readInt(dict, "filttype"), int32_t{0}, kLastFilterType));
 }
 
 }  // namespace lowtide

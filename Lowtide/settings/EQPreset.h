@@ -11,6 +11,19 @@
 
 namespace lowtide {
 
+// The range a stored value is limited to when a preset or the last state is read: anything the
+// panel may set must lie in it, or it would not survive a save and a read.
+struct StoredRange {
+  double lower, upper;
+};
+inline constexpr StoredRange kBassgainRange{0, 1.5};
+inline constexpr StoredRange kBassfreqRange{0, 200};
+inline constexpr StoredRange kBassintensRange{0, 10};
+inline constexpr StoredRange kFiltgainRange{0, 24};
+inline constexpr StoredRange kFiltfreqRange{0, 6000};
+inline constexpr StoredRange kFiltbwRange{0, 10};
+inline constexpr int32_t kLastFilterType = 2;
+
 class EQPreset : public NSObject {
  public:
   // Makes a preset from the values as given: nothing is checked or limited here.

@@ -238,12 +238,7 @@ int runPlay(const PlayOptions& options) {
   printSummary(std::cout, outcome.reports);
   if (limiter) reportLimiting(*limiter);
   printComparison(std::cout, compare);
-  if (session.transport().volume != playerSettings.volume) {
-    PlayerSettings changed = playerSettings;
-    changed.volume = session.transport().volume;
-    if (!writePlayerSettings(settingsPath, changed, error))
-      std::fprintf(stderr, "tunely: the volume is not kept for the next session: %s\n", error.c_str());
-  }
+  keepVolume(settingsPath, playerSettings, session.transport().volume);
   if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;
   if (outcome.interrupted) {

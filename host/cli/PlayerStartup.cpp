@@ -102,4 +102,13 @@ void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& act
   window.onStrayText = [&actions](const std::string& text) { return actions.typeIntoLoneField(text); };
 }
 
+void keepVolume(const std::string& settingsPath, const PlayerSettings& atStart, float volume) {
+  if (volume == atStart.volume) return;
+  PlayerSettings changed = atStart;
+  changed.volume = volume;
+  std::string error;
+  if (!writePlayerSettings(settingsPath, changed, error))
+    std::fprintf(stderr, "tunely: the volume is not kept for the next session: %s\n", error.c_str());
+}
+
 }  // namespace host

@@ -1,9 +1,12 @@
-// What `tunely play` and `tunely sink` both do before anything plays: the device root laid out
-// and chosen, the tweaks loaded into the player's process, the window opened.
+// What `tunely play` and `tunely sink` both do before anything plays (the device root laid out
+// and chosen, the tweaks loaded into the player's process, the window opened) and after the
+// session (the volume kept).
 #pragma once
 
 #include <memory>
 #include <string>
+
+#include "host/player/PlayerSettings.h"
 
 namespace host {
 
@@ -35,5 +38,10 @@ std::unique_ptr<PlayerWindow> openPlayerWindow(PlayerSession& session, int scale
 // volume up and down a step; the next and previous keys act as their buttons; Escape taps the
 // cancel button of what sits in front; B switches between Tunely and Bypass.
 void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& actions);
+
+// After the session: the volume the listener left, written to the player's settings at
+// `settingsPath` when it differs from the one the session started with (a failure is reported
+// on standard error; nothing else changes).
+void keepVolume(const std::string& settingsPath, const PlayerSettings& atStart, float volume);
 
 }  // namespace host

@@ -13,10 +13,12 @@
 #include "host/cli/PlayerStartup.h"
 #include "host/desktop/DesktopTap.h"
 #include "host/desktop/PipeWireSink.h"
+#include "host/media/OutputStages.h"
 #include "host/media/StopRequest.h"
 #include "host/media/TrackSummary.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerSession.h"
+#include "host/player/PlayerSettings.h"
 #include "host/player/SessionFrontEnd.h"
 #include "host/script/ScriptRunner.h"
 #include "host/window/PlayerWindow.h"
@@ -27,6 +29,9 @@ namespace host {
 namespace {
 
 constexpr double kRateBeforeTheGraphSays = 48000;
+// The output stages keep room for a graph up to this rate, so a change of rate on the data
+// thread never allocates.
+constexpr double kHighestGraphRate = 384000;
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "tunely: %s\n", message.c_str());
@@ -83,6 +88,9 @@ SinkCommand::SinkCommand(CLI::App& app) {
   command_->add_flag("--compare-unmatched", o.compareUnmatched,
                      "Compare with the equalizer bypassed (B, \"compare on\") without matching "
                      "the loudness");
+  command_->add_flag("--no-limiter", o.noLimiter,
+                    "Send the sound on without the peak limiter that keeps every sample under "
+                    "-1 dBFS (as for play)");
   command_->add_option("--scale", o.scale, "Pixels per point of the window and of screenshots")
       ->check(CLI::Range(1, 4));
   command_->add_option("--script", o.script,
@@ -121,9 +129,18 @@ int runSink(const SinkOptions& options) {
   if (!writeStandIn(standIn, options.channels, error))
     return fail("cannot write \"" + standIn + "\": " + error);
   bool anyFailed = !loadTweaks(root);
+  const std::string settingsPath = playerSettingsPath(root);
+  const PlayerSettings playerSettings = readPlayerSettings(settingsPath);
   PlayerSession session;
+  session.transport().volume = playerSettings.volume;
   session.setUpControls();
   SessionFrontEnd frontEnd(session);
+  // As on the sound device: the volume the slider sets, then the limiter, after the tap.
+  OutputStages stages;
+  stages.configure(options.channels, kRateBeforeTheGraphSays, kHighestGraphRate);
+  stages.setLimiterOn(!options.noLimiter);
+  stages.volume().startAt(playerSettings.volume);
+  frontEnd.attachOutput(&stages.volume(), stages.limiterOn() ? &stages.limiter() : nullptr);
   CompareStage compare;  // the A/B comparison right after the tap
   session.transport().compareUnmatchedByDefault = options.compareUnmatched;
   frontEnd.attachComparison(&compare);
@@ -141,8 +158,10 @@ int runSink(const SinkOptions& options) {
 
   DesktopTap tap(session, standIn, options.channels, kRateBeforeTheGraphSays);
   tap.compareThrough(&compare);
-  if (!sink.start(tap, options.channels, options.target, error))
+  if (!sink.start(tap, stages, options.channels, options.target, error)) {
+    sink.stop();  // before the tap and the stages go
     return fail("cannot create the sink: " + error);
+  }
   const std::string destination = options.target.empty() ? "the default output" : options.target;
   frontEnd.trackStarted(0, 1, standIn, "Desktop audio", "to " + destination, 0);
   std::cout << "Filtering \"Tunely Equalizer\" into " << destination << std::endl;
@@ -178,9 +197,10 @@ int runSink(const SinkOptions& options) {
   UIAlertView::setEchoesToStandardError(true);
   if (actions.closeWhatIsOpen())
     std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
-  sink.stop();  // before the tap it runs goes
+  sink.stop();  // before the tap and the stages it runs go
   NSLogFlush();
   printComparison(std::cout, compare);
+  keepVolume(settingsPath, playerSettings, session.transport().volume);
   if (frontEnd.scriptFailed()) anyFailed = true;
   return status != 0 ? status : anyFailed ? 1 : 0;
 }

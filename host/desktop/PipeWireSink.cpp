@@ -16,6 +16,7 @@
 #pragma GCC diagnostic pop
 
 #include "host/desktop/DesktopTap.h"
+#include "host/media/OutputStages.h"
 
 namespace host {
 namespace {
@@ -184,10 +185,11 @@ std::optional<std::string> PipeWireSink::runningSink() {
   return scan.holder;
 }
 
-bool PipeWireSink::start(DesktopTap& tap, int channels, const std::string& target,
-                         std::string& error) {
+bool PipeWireSink::start(DesktopTap& tap, OutputStages& stages, int channels,
+                         const std::string& target, std::string& error) {
   Impl& p = *impl_;
   tap_ = &tap;
+  stages_ = &stages;
   channels_ = channels;
   const ChannelMap map = channelMap(channels);
   // One group: scheduled together, and never linked into each other (no loop back).
@@ -241,7 +243,8 @@ void PipeWireSink::onFormat(void* self, uint32_t id, const spa_pod* param) {
 }
 
 // The data thread, once a cycle: what was played into the sink goes through the tap into the
-// playback stream's buffer, which goes out in this same cycle.
+// playback stream's buffer, then through the volume and the limiter, and goes out in this same
+// cycle.
 void PipeWireSink::onProcess(void* self) {
   auto* sink = static_cast<PipeWireSink*>(self);
   Impl& p = *sink->impl_;
@@ -257,6 +260,8 @@ void PipeWireSink::onProcess(void* self) {
       const uint32_t frames = std::min(size, dest.maxsize) / stride;
       sink->tap_->process(static_cast<const float*>(SPA_PTROFF(source.data, offset, void)),
                           static_cast<float*>(dest.data), int64_t(frames));
+      sink->stages_->rateChanged(sink->rate());
+      sink->stages_->process(static_cast<float*>(dest.data), int64_t(frames));
       dest.chunk->offset = 0;
       dest.chunk->size = frames * stride;
       dest.chunk->stride = int32_t(stride);

@@ -1,7 +1,8 @@
 // The virtual sink on the user's PipeWire server: a capture stream that is an Audio/Sink node
 // ("tunely") which applications play into, and a playback stream that sends the filtered sound
 // on, both in one node group so a cycle's input goes out in the same cycle. PipeWire's data
-// thread runs the DesktopTap on whatever number of frames each cycle brings; PipeWire's own
+// thread runs the DesktopTap, then the output stages (volume, limiter), on whatever number of
+// frames each cycle brings; PipeWire's own
 // events run on a loop thread of their own, and the main thread only looks at what they left.
 #pragma once
 
@@ -16,6 +17,7 @@ struct spa_pod;
 namespace host {
 
 class DesktopTap;
+class OutputStages;
 
 class PipeWireSink {
  public:
@@ -28,10 +30,12 @@ class PipeWireSink {
   bool connect(std::string& error);
   // After connect(): who holds a node named "tunely" already ("process 1234"), if anyone.
   std::optional<std::string> runningSink();
-  // Creates the sink with `channels` channels playing through `tap` into the sink named
-  // `target` (empty: wherever PipeWire sends a playback stream by default). False with the
-  // reason when the streams cannot be made.
-  bool start(DesktopTap& tap, int channels, const std::string& target, std::string& error);
+  // Creates the sink with `channels` channels playing through `tap`, then `stages`, into the
+  // sink named `target` (empty: wherever PipeWire sends a playback stream by default). `stages`
+  // must have room for any rate the graph may take. False with the reason when the streams
+  // cannot be made.
+  bool start(DesktopTap& tap, OutputStages& stages, int channels, const std::string& target,
+             std::string& error);
 
   // Main thread: the streams and the connection end; the data thread no longer touches the tap.
   void stop();
@@ -51,6 +55,7 @@ class PipeWireSink {
 
   std::unique_ptr<Impl> impl_;
   DesktopTap* tap_ = nullptr;
+  OutputStages* stages_ = nullptr;
   int channels_ = 2;
   std::atomic<bool> gone_{false};
   std::mutex reasonMutex_;  // the loop thread writes the reason, the main thread reads it

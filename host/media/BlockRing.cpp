@@ -7,9 +7,12 @@ namespace host {
 
 BlockRing::BlockRing(size_t slots, int64_t slotFrames, int channels, bool withOutput)
     : slotFrames_(std::max<int64_t>(1, slotFrames)), channels_(std::max(1, channels)) {
-  slots = std::max<size_t>(slots, 1);
   const size_t perSlot = size_t(slotFrames_) * size_t(channels_);
   const size_t areas = withOutput ? 2 : 1;
+  // However many slots the seconds ahead would take, at most kMostBytes of them (but two, so
+  // that one end fills while the other reads).
+  const size_t affordable = std::max<size_t>(2, kMostBytes / (perSlot * areas * sizeof(float)));
+  slots = std::min(std::max<size_t>(slots, 1), affordable);
   memory_ = std::make_unique<float[]>(slots * perSlot * areas);  // zeroed: touched once, here
   slots_ = std::make_unique<Slot[]>(slots);
   slotCount_ = slots;

@@ -32,6 +32,9 @@ class BlockRing {
   };
 
   static constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
+  // The most sample memory a ring takes, whatever the rate, block size and channels: fewer
+  // slots than asked when they would take more (never fewer than two).
+  static constexpr size_t kMostBytes = size_t(64) << 20;
 
   BlockRing(size_t slots, int64_t slotFrames, int channels, bool withOutput);
   BlockRing(const BlockRing&) = delete;

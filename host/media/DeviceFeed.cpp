@@ -10,8 +10,7 @@ namespace host {
 void DeviceFeed::configure(int channels, int64_t blockFrames, double sampleRate) {
   channels_ = channels;
   blockFrames_ = std::max<int64_t>(1, blockFrames);
-  volume_.configure(channels);
-  limiter_.configure(channels, sampleRate);
+  output_.configure(channels, sampleRate);
 }
 
 void DeviceFeed::forgetTracks() {
@@ -60,8 +59,7 @@ void DeviceFeed::letGo(const TrackPlayback* track) {
 
 void DeviceFeed::fill(float* out, int64_t frames) noexcept {
   fillFromTracks(out, frames);
-  volume_.process(out, frames);
-  if (limiterOn_) limiter_.process(out, frames);
+  output_.process(out, frames);
 }
 
 void DeviceFeed::fillFromTracks(float* out, int64_t frames) noexcept {

@@ -13,8 +13,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "host/media/OutputGain.h"
-#include "host/media/PeakLimiter.h"
+#include "host/media/OutputStages.h"
 
 namespace host {
 
@@ -25,7 +24,7 @@ class DeviceFeed {
   // Main thread, while no callback runs. Every block then goes through the volume and, when it
   // is on, the peak limiter, after the tracks and their taps (silence included).
   void configure(int channels, int64_t blockFrames, double sampleRate = 44100);
-  void setLimiterOn(bool on) { limiterOn_ = on; }
+  void setLimiterOn(bool on) { output_.setLimiterOn(on); }
   void forgetTracks();
 
   // Audio thread: one callback's `frames` frames, interleaved. Allocates nothing, takes no lock,
@@ -44,9 +43,9 @@ class DeviceFeed {
   // track, playing or handed over.
   void letGo(const TrackPlayback* track);
 
-  OutputGain& volume() { return volume_; }
-  const PeakLimiter& limiter() const { return limiter_; }
-  bool limiterOn() const { return limiterOn_; }
+  OutputGain& volume() { return output_.volume(); }
+  const PeakLimiter& limiter() const { return output_.limiter(); }
+  bool limiterOn() const { return output_.limiterOn(); }
 
   // Frames of silence written because playback was paused or held.
   int64_t framesHeld() const noexcept { return framesHeld_.load(std::memory_order_relaxed); }
@@ -65,9 +64,7 @@ class DeviceFeed {
   std::atomic<uint64_t> stillRequest_{0};
   std::atomic<uint64_t> stillAcknowledged_{0};
   std::atomic<int64_t> framesHeld_{0};
-  OutputGain volume_;
-  PeakLimiter limiter_;
-  bool limiterOn_ = false;
+  OutputStages output_;
 };
 
 }  // namespace host

@@ -87,17 +87,24 @@ bool FileOutput::play(TrackPlayback* front, bool paused, SessionFrontEnd& frontE
   return true;
 }
 
-void FileOutput::retire(std::unique_ptr<TrackPlayback> track, PlayOutcome&) {
-  played_.push_back(std::move(track));
+void FileOutput::retire(std::unique_ptr<TrackPlayback> track, PlayOutcome& outcome) {
+  played_.push_back({std::move(track), writer_.blocksHanded()});
+  reportWritten(outcome, false);
+}
+
+void FileOutput::reportWritten(PlayOutcome& outcome, bool all) {
+  while (!played_.empty() && (all || writer_.doneWith(played_.front().blocksHanded))) {
+    TrackPlayback& track = *played_.front().track;
+    track.stream().output().finish();  // a track stopped in the middle has no last block
+    outcome.reports.push_back(reportOf(track));
+    played_.pop_front();
+  }
 }
 
 void FileOutput::finish(PlayOutcome& outcome) {
   progress_.done();
   if (!writer_.finish(outcome.outputError)) outcome.anyFailed = true;
-  for (auto& track : played_) {
-    track->stream().output().finish();  // a track stopped in the middle has no last block
-    outcome.reports.push_back(reportOf(*track));
-  }
+  reportWritten(outcome, true);
 }
 
 }  // namespace host

@@ -5,9 +5,10 @@
 // pause writes blocks of silence (not through the tap) while the clock and the turns go on.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "host/media/Doorbell.h"
 #include "host/media/MediaClock.h"
@@ -47,7 +48,15 @@ class FileOutput final : public PlaybackOutput {
   Doorbell doorbell_;  // the main thread sleeps on it for decoded blocks or room to write
   OutputWriter writer_;
   std::string label_;  // the track's place in the queue, for the progress bar
-  std::vector<std::unique_ptr<TrackPlayback>> played_;  // measured to the end once all is written
+  // Reports the played tracks whose blocks the writer is done with (all of them with `all`), and
+  // lets them go: a long queue keeps a report per track, not a track.
+  void reportWritten(PlayOutcome& outcome, bool all);
+
+  struct Played {
+    std::unique_ptr<TrackPlayback> track;
+    uint64_t blocksHanded;  // the writer's count once the track's last block was handed over
+  };
+  std::deque<Played> played_;  // retired, waiting for the writer to measure their last blocks
 };
 
 }  // namespace host

@@ -11,6 +11,7 @@ float OutputGain::gainForVolume(float volume) {
 }
 
 void OutputGain::process(float* samples, int64_t frames) noexcept {
+  if (frames <= 0) return;  // an empty cycle keeps a change for the next one to ramp over
   const float target = target_.load(std::memory_order_relaxed);
   const size_t ch = size_t(std::max(1, channels_));
   if (target == gain_) {

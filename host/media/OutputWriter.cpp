@@ -39,6 +39,7 @@ void OutputWriter::write(int64_t frames, TrackStream* stream, bool last) {
   slot->tag = stream;
   slot->last = last;
   ring_.publish();
+  ++handed_;
 }
 
 bool OutputWriter::finish(std::string& error) {
@@ -82,6 +83,7 @@ void OutputWriter::loop() {
       }
     }
     ring_.consume();
+    done_.fetch_add(1, std::memory_order_release);
   }
 }
 

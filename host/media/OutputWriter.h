@@ -38,6 +38,12 @@ class OutputWriter {
 
   bool failed() const { return failed_.load(std::memory_order_acquire); }
 
+  // Main thread: blocks handed over by write() so far; and whether the first `blocks` of them
+  // are done with (measured and written, or passed over after a failed write), so that nothing
+  // of their tracks is touched by the writing thread again.
+  uint64_t blocksHanded() const { return handed_; }
+  bool doneWith(uint64_t blocks) const { return done_.load(std::memory_order_acquire) >= blocks; }
+
  private:
   void loop();
   bool ready() const;
@@ -48,6 +54,8 @@ class OutputWriter {
   Doorbell doorbell_;
   std::atomic<bool> closing_{false};
   std::atomic<bool> failed_{false};
+  uint64_t handed_ = 0;
+  std::atomic<uint64_t> done_{0};
   std::string error_;  // written by the thread before failed_
   bool finished_ = false;
   std::thread thread_;

@@ -11,16 +11,26 @@ constexpr double kActing = 0.99885;
 
 }  // namespace
 
-void PeakLimiter::configure(int channels, double sampleRate) {
+void PeakLimiter::configure(int channels, double sampleRate, double highestRate) {
   channels_ = std::max(1, channels);
+  room_ = std::max<int64_t>(1, std::llround(kLookaheadSeconds * std::max(sampleRate, highestRate)));
+  delay_.assign(size_t(room_) * size_t(channels_), 0.0f);
+  minima_.assign(size_t(room_) + 2, Held{0, 1.0f});
+  box_.assign(size_t(room_), 0.0);
+  restart(sampleRate);
+}
+
+void PeakLimiter::restart(double sampleRate) noexcept {
+  if (room_ == 0 || !(sampleRate > 0)) return;  // not configured yet, or no rate to go by
   sampleRate_ = sampleRate;
-  lookahead_ = std::max<int64_t>(1, std::llround(kLookaheadSeconds * sampleRate));
+  lookahead_ = std::clamp<int64_t>(std::llround(kLookaheadSeconds * sampleRate), 1, room_);
+  ringSize_ = size_t(lookahead_) + 2;
   target_ = float(std::pow(10.0, kCeilingDb / 20) * (1 - 1e-6));
   releaseCoef_ = std::exp(-1.0 / (kReleaseSeconds * sampleRate));
-  delay_.assign(size_t(lookahead_) * size_t(channels_), 0.0f);
-  minima_.assign(size_t(lookahead_) + 2, Held{0, 1.0f});
+  std::fill(delay_.begin(), delay_.end(), 0.0f);
+  std::fill(minima_.begin(), minima_.end(), Held{0, 1.0f});
   minHead_ = minCount_ = 0;
-  box_.assign(size_t(lookahead_), 0.0);
+  std::fill(box_.begin(), box_.end(), 0.0);
   boxSum_ = 0;
   boxBelowOne_ = 0;
   frame_ = 0;
@@ -31,7 +41,7 @@ void PeakLimiter::configure(int channels, double sampleRate) {
 void PeakLimiter::process(float* samples, int64_t frames) noexcept {
   if (lookahead_ == 0) return;
   const size_t ch = size_t(channels_);
-  const size_t ringSize = minima_.size();
+  const size_t ringSize = ringSize_;
   double lowest = 1;
   int64_t limited = 0;
   for (int64_t i = 0; i < frames; ++i, ++frame_) {

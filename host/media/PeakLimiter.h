@@ -23,9 +23,12 @@ class PeakLimiter {
   static constexpr double kLookaheadSeconds = 0.005;
   static constexpr double kReleaseSeconds = 0.100;
 
-  // Main thread, while nothing processes: sizes the delay for this format and starts from
-  // silence. Allocates.
-  void configure(int channels, double sampleRate);
+  // Main thread, while nothing processes: sizes the delay for this format, with room for any
+  // rate up to `highestRate` as well, and starts from silence. Allocates.
+  void configure(int channels, double sampleRate, double highestRate = 0);
+  // Audio thread: starts again from silence at `sampleRate` (a lookahead longer than the room
+  // configure() made is cut to it). Allocates nothing.
+  void restart(double sampleRate) noexcept;
   int64_t latencyFrames() const { return lookahead_; }
 
   // Audio thread: `frames` interleaved frames in place, delayed by latencyFrames(). Allocates
@@ -47,9 +50,11 @@ class PeakLimiter {
   int channels_ = 0;
   double sampleRate_ = 0;
   int64_t lookahead_ = 0;
+  int64_t room_ = 0;          // the longest lookahead the buffers hold
+  size_t ringSize_ = 0;       // of the running minimum's candidates: lookahead + 2
   float target_ = 1;         // the ceiling, a hair lower so rounding cannot take a sample over it
   double releaseCoef_ = 0;
-  std::vector<float> delay_;  // lookahead frames, a ring
+  std::vector<float> delay_;  // lookahead frames, a ring (at the front of the room)
   std::vector<Held> minima_;  // the running minimum's candidates, a ring
   size_t minHead_ = 0, minCount_ = 0;
   std::vector<double> box_;   // the held minima of the lookahead, as reductions (1 - gain), a ring

@@ -111,7 +111,8 @@ class CGContext {
 
  private:
   // Hands a text being drawn to the recorder.
-  void record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout, CGLineBreak lineBreak);
+  void record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout, CGLineBreak lineBreak,
+              bool shortened);
   friend class CGBitmapContext;
   CGContext(std::unique_ptr<Backend> backend, double scale);
 

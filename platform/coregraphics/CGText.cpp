@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "coregraphics/CairoBackend.h"
+#include "coregraphics/TextShortening.h"
 
 namespace {
 
@@ -57,9 +58,10 @@ int pangoUnits(CGFloat points) {
   return int(std::clamp(std::isnan(points) ? 0.0 : points, -kLongest, kLongest) * PANGO_SCALE);
 }
 
-// A layout of the text; the caller unrefs it.
+// A layout of the text, or of as much of it as the space can show (`shortened` says whether it
+// was cut); the caller unrefs it.
 PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat width,
-                        CGLineBreak lineBreak, int maxLines, CGFloat height) {
+                        CGLineBreak lineBreak, int maxLines, CGFloat height, bool* shortened = nullptr) {
   PangoLayout* layout = pango_layout_new(textContext());
   PangoFontDescription* desc = pango_font_description_new();
   pango_font_description_set_family(desc, kFamilies);
@@ -68,7 +70,11 @@ PangoLayout* makeLayout(const std::string& text, const CGFontSpec& font, CGFloat
   pango_font_description_set_absolute_size(desc, std::isnan(font.size) ? 0.0 : std::clamp(font.size, 0.0, 1000.0) * PANGO_SCALE);
   pango_layout_set_font_description(layout, desc);
   pango_font_description_free(desc);
-  pango_layout_set_text(layout, text.c_str(), int(text.size()));
+  std::string cut;
+  const bool isCut = shortenForDisplay(text, mostCharactersShown(font, width, maxLines, height), lineBreak, cut);
+  if (shortened != nullptr) *shortened = isCut;
+  const std::string& shown = isCut ? cut : text;
+  pango_layout_set_text(layout, shown.c_str(), int(shown.size()));
   if (width > 0) pango_layout_set_width(layout, pangoUnits(width));
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
@@ -109,7 +115,8 @@ void CGContext::drawText(const std::string& text, CGRect rect, const CGFontSpec&
                          CGTextAlignment alignment, CGLineBreak lineBreak, int maxLines) {
   if (text.empty()) return;
   cairo_t* cr = backend_->cr;
-  PangoLayout* layout = makeLayout(text, font, rect.size.width, lineBreak, maxLines, rect.size.height);
+  bool shortened = false;
+  PangoLayout* layout = makeLayout(text, font, rect.size.width, lineBreak, maxLines, rect.size.height, &shortened);
   pango_layout_set_alignment(layout, alignment == CGTextAlignment::Center  ? PANGO_ALIGN_CENTER
                                      : alignment == CGTextAlignment::Right ? PANGO_ALIGN_RIGHT
                                                                            : PANGO_ALIGN_LEFT);
@@ -121,7 +128,7 @@ void CGContext::drawText(const std::string& text, CGRect rect, const CGFontSpec&
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
     cairo_clip(cr);
   }
-  if (textRecorder()) record(text, rect, font, layout, lineBreak);
+  if (textRecorder()) record(text, rect, font, layout, lineBreak, shortened);
   cairo_move_to(cr, rect.origin.x, rect.origin.y);
   backend_->useFill();
   pango_cairo_show_layout(cr, layout);
@@ -130,7 +137,7 @@ void CGContext::drawText(const std::string& text, CGRect rect, const CGFontSpec&
 }
 
 void CGContext::record(const std::string& text, CGRect rect, const CGFontSpec& font, void* pangoLayout,
-                       CGLineBreak lineBreak) {
+                       CGLineBreak lineBreak, bool shortened) {
   auto* layout = static_cast<PangoLayout*>(pangoLayout);
   double cx0, cy0, cx1, cy1;
   cairo_clip_extents(backend_->cr, &cx0, &cy0, &cx1, &cy1);
@@ -154,6 +161,6 @@ void CGContext::record(const std::string& text, CGRect rect, const CGFontSpec& f
   r.behind = averageColorBehind(covered);
   const bool clipsWidth = lineBreak == CGLineBreak::Clip && rect.size.width > 0 &&
                           double(logical.x + logical.width) > rect.size.width + 0.5;
-  r.truncated = pango_layout_is_ellipsized(layout) || clipsWidth;
+  r.truncated = shortened || pango_layout_is_ellipsized(layout) || clipsWidth;
   textRecorder()(r);
 }

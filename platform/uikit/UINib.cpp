@@ -99,7 +99,7 @@ class LayoutBuilder {
 
   // Connects everything to the owner; undoes the outlets it set if one of them refuses.
   void connect() {
-    std::vector<std::string> set;
+    std::vector<std::string>& set = connectedOutlets_;
     try {
       for (const Connection& c : connections_) {
         id target = c.target == "owner" ? owner_ : named(c.target, c.place);
@@ -112,10 +112,17 @@ class LayoutBuilder {
         set.push_back(o.name);
       }
     } catch (const Refusal&) {
-      for (const std::string& name : set) object_setOutlet(owner_, name.c_str(), nullptr);
+      disconnect();
       throw;
     }
     for (const Action& a : actions_) object_connectEvent(a.object.get(), a.event.c_str(), owner_, a.action);
+  }
+
+  // Clears the owner's outlets connect() set: nothing of a refused layout stays with the owner
+  // (the actions go with the objects, which only the tree holds).
+  void disconnect() {
+    for (const std::string& name : connectedOutlets_) object_setOutlet(owner_, name.c_str(), nullptr);
+    connectedOutlets_.clear();
   }
 
  private:
@@ -182,6 +189,7 @@ class LayoutBuilder {
   std::vector<Outlet> outlets_;
   std::vector<Action> actions_;
   std::vector<Connection> connections_;
+  std::vector<std::string> connectedOutlets_;
 };
 
 }  // namespace
@@ -193,7 +201,7 @@ Ref<UINib> UINib::nibWithNibName(const std::string& name, NSBundle* bundle) {
   return nib;
 }
 
-Ref<UIView> UINib::instantiateWithOwner(id owner, std::string& error) const {
+Ref<UIView> UINib::instantiateWithOwner(id owner, std::string& error, const Check& check) const {
   error.clear();
   Ref<NSData> data = devicePath_.empty() ? nullptr : NSData::dataWithContentsOfFile(devicePath_);
   if (!data) {
@@ -211,7 +219,14 @@ Ref<UIView> UINib::instantiateWithOwner(id owner, std::string& error) const {
     Ref<NSObject> top = builder.build(root.get(), "");
     if (!top->isKindOfClass(UIView::runtimeClass())) throw Refusal{"class", "the root element must be a view"};
     builder.connect();
-    return Ref<UIView>(static_cast<UIView*>(top.get()));
+    Ref<UIView> view(static_cast<UIView*>(top.get()));
+    if (check) {
+      if (std::string why = check(view.get()); !why.empty()) {
+        builder.disconnect();
+        throw Refusal{"", why};
+      }
+    }
+    return view;
   } catch (const Refusal& refusal) {
     error = name_ + ": " + (refusal.place.empty() ? "" : refusal.place + ": ") + refusal.message;
     return nullptr;

@@ -19,6 +19,7 @@
 // expected a number").
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "foundation/NSBundle.h"
@@ -35,7 +36,10 @@ class UINib : public NSObject {
   const std::string& name() const { return name_; }
   // Makes the layout's objects, connects them to `owner` and answers the root view; nil with
   // the message in `error` when the layout is refused.
-  Ref<UIView> instantiateWithOwner(id owner, std::string& error) const;
+  // `check`, when given, looks at the connected tree and answers why the owner cannot use it
+  // (empty: it can); a refusal undoes the owner's outlets like any other fault.
+  using Check = std::function<std::string(UIView* root)>;
+  Ref<UIView> instantiateWithOwner(id owner, std::string& error, const Check& check = {}) const;
 
  private:
   std::string name_;

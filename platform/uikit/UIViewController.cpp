@@ -39,7 +39,7 @@ void UIViewController::loadView() {
     return;
   }
   Ref<UINib> nib = UINib::nibWithNibName(nibName_, nibBundle_.get());
-  Ref<UIView> root = nib->instantiateWithOwner(this, layoutError_);
+  Ref<UIView> root = nib->instantiateWithOwner(this, layoutError_, [this](UIView* tree) { return layoutRefusal(tree); });
   if (!root) {
     NSLog("Layout refused: %s", layoutError_.c_str());
     return;

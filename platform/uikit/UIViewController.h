@@ -31,6 +31,10 @@ class UIViewController : public UIResponder {
 
   // Makes the view: from the layout named at initialisation, else a plain view.
   virtual void loadView();
+  // Why a layout that loaded whole still cannot serve this controller (empty: it can). Asked
+  // with the layout connected, so the outlets can be looked at; a refusal takes the layout back
+  // from the outlets and is reported like any bad layout.
+  virtual std::string layoutRefusal(UIView* /*root*/) { return {}; }
   virtual void viewDidLoad() {}
   virtual void viewDidUnload() {}
   // Releases the view when it is not in a window (it is loaded again when next needed), then

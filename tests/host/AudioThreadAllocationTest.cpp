@@ -1,7 +1,8 @@
 // What the audio thread runs must not allocate: taking blocks from the decoded ring through a
 // tap (whole blocks as offline, blocks spanning slots as the sound device asks), resampling a
-// track to the device's rate, the device's callbacks while paused or held, and the volume and
-// peak limiter after them. Every allocation of this test program is counted, C's malloc
+// track to the device's rate, the device's callbacks while paused or held, the hand-over that
+// prepares the system's tap for the next track's rate, the volume and peak limiter after them,
+// and the desktop sink's cycles with a change of the graph's rate. Every allocation of this test program is counted, C's malloc
 // family included (libsoxr is C), while the counting thread plays. Sanitizers replace malloc
 // themselves, so their builds skip these tests.
 #include <gtest/gtest.h>
@@ -13,10 +14,13 @@
 #include <vector>
 
 #include "CommandHarness.h"
+#include "Lowtide/engine/EngineTesting.h"
+#include "Lowtide/engine/ProcessingTap.h"
 #include "host/desktop/DesktopTap.h"
 #include "host/media/CompareStage.h"
 #include "host/media/DeviceFeed.h"
 #include "host/media/LoudnessMeter.h"
+#include "host/media/OutputStages.h"
 #include "host/media/PeakLimiter.h"
 #include "host/media/TrackLoader.h"
 #include "host/media/TrackPlayback.h"
@@ -95,26 +99,44 @@ void halve(MTAudioProcessingTapRef tap, CMItemCount frames, MTAudioProcessingTap
   }
 }
 
+// The system's own tap, as its hook attaches it to every player item.
+MTAudioProcessingTapCallbacks systemTap() {
+  MTAudioProcessingTapCallbacks callbacks{};
+  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+  callbacks.init = lowtide::tap_InitCallback;
+  callbacks.finalize = lowtide::tap_FinalizeCallback;
+  callbacks.prepare = lowtide::tap_PrepareCallback;
+  callbacks.unprepare = lowtide::tap_UnprepareCallback;
+  callbacks.process = lowtide::tap_ProcessCallback;
+  return callbacks;
+}
+
+MTAudioProcessingTapCallbacks halvingTap() {
+  MTAudioProcessingTapCallbacks callbacks{};
+  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+  callbacks.process = halve;
+  return callbacks;
+}
+
 class AudioThreadAllocationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!TUNELY_COUNTS_ALLOCATIONS) GTEST_SKIP() << "the sanitizer owns malloc";
   }
 
+  // A track whose tap is made from `callbacks`, prepared unless it is left for the hand-over.
   std::unique_ptr<TrackPlayback> track(double rate, SampleLayout layout, int64_t block,
-                                       double seconds = 2.0) {
+                                       const MTAudioProcessingTapCallbacks& callbacks = halvingTap(),
+                                       bool prepared = true, double seconds = 2.0) {
     const std::string path = temp.file("t" + std::to_string(++files) + ".wav");
     tunely_test::writeFloatWav(path, tunely_test::testSignal(rate, 2, seconds));
-    MTAudioProcessingTapCallbacks callbacks{};
-    callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
-    callbacks.process = halve;
     MTAudioProcessingTapRef tap = nullptr;
     EXPECT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
     auto stream = host::openTrackStream(path, {layout, block}, true);
     EXPECT_TRUE(stream) << stream.error;
     auto t = std::make_unique<TrackPlayback>(path, std::move(*stream.value), make<TapOwner>(tap),
                                              tap, layout, block);
-    t->prepare();
+    if (prepared) t->prepare();
     return t;
   }
 
@@ -253,7 +275,7 @@ TEST_F(AudioThreadAllocationTest, TheVolumeAndThePeakLimiterAllocateNothing) {
 TEST_F(AudioThreadAllocationTest, TheComparisonAllocatesNothingSwitchingEitherWay) {
   using Mode = host::CompareStage::Mode;
   host::CompareStage compare;
-  auto t = track(44100, SampleLayout::NonInterleaved, 512, 5.0);
+  auto t = track(44100, SampleLayout::NonInterleaved, 512, halvingTap(), true, 5.0);
   t->compareThrough(&compare);
   std::vector<float> out(512 * 2);
   allocations = 0;
@@ -278,9 +300,7 @@ TEST_F(AudioThreadAllocationTest, TheComparisonAllocatesNothingSwitchingEitherWa
 // The sink's data thread: cycles of any length, longer than the tap's block too, and a new
 // graph rate prepared between two cycles.
 TEST_F(AudioThreadAllocationTest, TheDesktopTapAllocatesNothingOnAnyCycleOrANewRate) {
-  MTAudioProcessingTapCallbacks callbacks{};
-  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
-  callbacks.process = halve;
+  const MTAudioProcessingTapCallbacks callbacks = halvingTap();
   MTAudioProcessingTapRef tap = nullptr;
   ASSERT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
   host::DesktopTap desktop(make<TapOwner>(tap), tap, 2, 48000);
@@ -324,4 +344,72 @@ TEST_F(AudioThreadAllocationTest, TheDesktopComparisonAllocatesNothingInPlaceOrA
   }
   EXPECT_EQ(allocations.load(), 0);
   EXPECT_EQ(buffer.back(), 0.5f);    // Bypass: the input, not the halved output
+}
+
+// A live hand-over to a track of another rate: the audio thread takes the track and prepares
+// the system's tap for it (the engine designs its filters for the new rate) between two
+// samples of one callback, then plays it through the volume and the limiter.
+TEST_F(AudioThreadAllocationTest, TheHandOverPreparesTheSystemsTapForANewRateWithoutAllocating) {
+  lowtide::resetEngineForTesting();
+  {
+    auto first = track(44100, SampleLayout::NonInterleaved, 512, systemTap());  // the engine's first design
+    auto second = track(48000, SampleLayout::NonInterleaved, 512, systemTap(), false);
+    first->stream().work();
+    second->stream().work();
+    host::DeviceFeed feed;
+    feed.configure(2, 512, 44100);
+    feed.setLimiterOn(true);
+    std::vector<float> out(700 * 2);
+    ASSERT_TRUE(feed.handOver(first.get()));
+    feed.fill(out.data(), 700);
+    ASSERT_TRUE(feed.handOver(second.get()));
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < 200 && second->framesRendered() < 48000; ++i) {
+      if (i == 50) feed.volume().setVolume(0.7f);
+      feed.fill(out.data(), 700);
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_TRUE(second->prepared());
+    EXPECT_GE(second->framesRendered(), 48000) << "the second track played";
+  }
+  lowtide::resetEngineForTesting();
+}
+
+// The desktop sink's cycle as its data thread runs it: the system's tap, then the volume and
+// the limiter, on cycles of any length, through a change of volume and two changes of the
+// graph's rate (the tap prepared and the limiter started again for each).
+TEST_F(AudioThreadAllocationTest, TheSinksCycleThroughTheSystemsTapAndTheOutputStagesAllocatesNothing) {
+  lowtide::resetEngineForTesting();
+  {
+    const MTAudioProcessingTapCallbacks callbacks = systemTap();
+    MTAudioProcessingTapRef tap = nullptr;
+    ASSERT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
+    host::DesktopTap desktop(make<TapOwner>(tap), tap, 2, 48000);  // the engine's first design
+    host::OutputStages stages;
+    stages.configure(2, 48000, 384000);
+    stages.setLimiterOn(true);
+    std::vector<float> in(size_t(host::DesktopTap::kMaxFrames) * 2 * 2), out(in.size());
+    for (size_t i = 0; i < in.size(); ++i) in[i] = float(2.0 * std::sin(0.003 * double(i)));  // loud: the limiter acts
+    double rate = 48000;
+    allocations = 0;
+    counting = true;
+    for (const int64_t frames : {int64_t(128), int64_t(1024), int64_t(441), host::DesktopTap::kMaxFrames * 2, int64_t(1)}) {
+      if (frames == 441 || frames == 1) {
+        rate = frames == 1 ? 96000 : 44100;
+        desktop.rateChanged(rate);
+        stages.volume().setVolume(0.5f);
+      }
+      desktop.process(in.data(), out.data(), frames);
+      stages.rateChanged(rate);
+      stages.process(out.data(), frames);
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(desktop.preparedRate(), 96000);
+    EXPECT_EQ(stages.limiter().sampleRate(), 96000);
+    EXPECT_GT(stages.limiter().framesLimited(), 0) << "the limiter acted";
+  }
+  lowtide::resetEngineForTesting();
 }

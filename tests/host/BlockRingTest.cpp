@@ -58,6 +58,18 @@ TEST(BlockRing, SlotsHoldAboutTheAskedTimeWithinBounds) {
   EXPECT_EQ(host::slotsForSeconds(1.0, 44100, 1), 1024u);     // nor more than 1024
 }
 
+// A header may claim any rate: the slots its seconds ahead would take are cut to a fixed budget
+// of memory; at ordinary rates nothing is cut.
+TEST(BlockRing, ItsMemoryIsBoundedWhateverTheRateAndBlockSize) {
+  const size_t slots = host::slotsForSeconds(4.0, 2147483647.0, 1 << 16);
+  BlockRing huge(slots, 1 << 16, 1, false);  // 256 KiB a slot
+  EXPECT_EQ(huge.size(), BlockRing::kMostBytes / (size_t(1) << 18));
+  BlockRing withOutput(slots, 1 << 16, 2, true);  // 1 MiB a slot
+  EXPECT_EQ(withOutput.size(), BlockRing::kMostBytes / (size_t(1) << 20));
+  BlockRing ordinary(host::slotsForSeconds(4.0, 192000, 4096), 4096, 8, true);
+  EXPECT_EQ(ordinary.size(), host::slotsForSeconds(4.0, 192000, 4096));
+}
+
 // A producer and a consumer thread, each sleeping on its doorbell when it cannot go on, pass
 // 5000 numbered blocks; the consumer writes an answer into each slot that the producer reads
 // back when it recycles it.

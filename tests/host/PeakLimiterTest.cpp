@@ -1,6 +1,7 @@
 // The speakers' peak limiter: a signal under its ceiling comes out bit for bit (later by the
 // lookahead), a sudden +18 dBFS transient comes out with no sample over -1 dBFS, and the gain
-// reduction and the time it acted are reported; the volume ramps without steps.
+// reduction and the time it acted are reported; restarted at a new rate it is the limiter made
+// for that rate; the volume ramps without steps.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -80,6 +81,42 @@ TEST(PeakLimiterTest, AnEighteenDbTransientStaysUnderTheCeilingAndItsReductionSh
     const size_t late = size_t(rate * 1.8), lag = size_t(limiter.latencyFrames());
     EXPECT_EQ(out[2 * late], in[2 * (late - lag)]);
   }
+}
+
+// A graph that changes rate restarts the limiter on the audio thread, within the room it was
+// made with: it must then work exactly as one made for the new rate, whatever it held before
+// (a transient in its delay and a reduction under way), and a rate beyond its room gets the
+// longest lookahead it has.
+TEST(PeakLimiterTest, RestartedAtANewRateItIsTheLimiterMadeForThatRate) {
+  std::vector<float> loud(size_t(30000) * 2);
+  for (size_t f = 0; f < loud.size() / 2; ++f) {
+    const float s = float((f % 7000 < 300 ? 6.0 : 0.3) * std::sin(2 * M_PI * 330 * double(f) / 44100));
+    loud[2 * f] = s;
+    loud[2 * f + 1] = 0.5f * s;
+  }
+  for (const double rate : {44100.0, 96000.0, 192000.0}) {
+    PeakLimiter fresh;
+    const std::vector<float> expected = limit(fresh, loud, 2, rate, 512);
+    PeakLimiter restarted;
+    restarted.configure(2, 48000, 192000);
+    std::vector<float> before(loud);
+    restarted.process(before.data(), 6000);  // mid-transient when the rate changes
+    ASSERT_LT(restarted.reductionDb(), -1.0);
+    restarted.restart(rate);
+    EXPECT_EQ(restarted.reductionDb(), 0.0);
+    EXPECT_EQ(restarted.latencyFrames(), fresh.latencyFrames());
+    std::vector<float> out(loud);
+    out.resize(expected.size() + size_t(restarted.latencyFrames()) * 2, 0.0f);
+    for (size_t at = 0; at < out.size() / 2; at += 512)
+      restarted.process(out.data() + at * 2, std::min<int64_t>(512, int64_t(out.size() / 2 - at)));
+    out.erase(out.begin(), out.begin() + restarted.latencyFrames() * 2);
+    EXPECT_EQ(out, expected) << rate;
+  }
+  PeakLimiter narrow;
+  narrow.configure(2, 48000);
+  narrow.restart(96000);
+  EXPECT_EQ(narrow.latencyFrames(), 240);
+  EXPECT_EQ(narrow.sampleRate(), 96000);
 }
 
 TEST(PeakLimiterTest, NonFiniteSamplesDoNotStopIt) {

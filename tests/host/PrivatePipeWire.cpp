@@ -136,10 +136,14 @@ PrivatePipeWire::PrivatePipeWire(const std::string& folder, int rate) : folder_(
 PrivatePipeWire::~PrivatePipeWire() {
   if (sessionManager_) kill(sessionManager_, SIGTERM);
   if (bus_) waitFor(bus_, 10);
-  if (daemon_) {
-    kill(daemon_, SIGTERM);
-    waitFor(daemon_, 10);
-  }
+  stopDaemon();
+}
+
+void PrivatePipeWire::stopDaemon() {
+  if (!daemon_) return;
+  kill(daemon_, SIGTERM);
+  waitFor(daemon_, 10);
+  daemon_ = 0;
 }
 
 int PrivatePipeWire::run(const std::vector<std::string>& args, double timeoutSeconds) const {

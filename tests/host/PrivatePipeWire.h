@@ -33,6 +33,8 @@ class PrivatePipeWire {
   pid_t start(const std::vector<std::string>& args) const;
   // Ends a process started with start(): SIGINT, then its exit status.
   static int finish(pid_t pid);
+  // Stops the daemon now (its clients lose the server), as a crash or a logout would.
+  void stopDaemon();
 
  private:
   std::string folder_;

@@ -4,8 +4,10 @@
 // device plays to a file.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +107,38 @@ TEST_F(TransportInProcessTest, OfflineTheScreenFollowsASeekAndStandsStillWhilePa
   const double paused = double(88200 + (blocks(1.0) - blocks(0.5)) * 4096) / kRate;  // 2 s on from the seek
   const std::string expected = host::formatPlayTime(paused) + " at " + std::to_string(paused);
   EXPECT_EQ(shown, (std::vector<std::string>{expected, expected}));
+}
+
+// A long queue rendered offline keeps a report per played track, not the track (whose output
+// measure holds a loudness histogram until it is complete): once the writer has measured a
+// track's last block, the track goes (so at most the writer's few seconds of tracks are held).
+// The heap the render holds grows by less than ten tracks' buffers from its 11th track to its
+// 29th; holding every played track it would grow by eighteen.
+TEST_F(TransportInProcessTest, OfflineAPlayedTrackIsLetGoOnceWrittenAndReportedInOrder) {
+  std::vector<host::QueuedFile> files;
+  for (unsigned i = 0; i < 30; ++i) files.push_back(track("t" + std::to_string(i) + ".wav", 0.5, 20 + i));
+  host::WavFileSink sink;
+  std::string error;
+  ASSERT_TRUE(sink.open(temp.file("out.wav"), kRate, 2, error)) << error;
+  host::MediaClock clock;
+  std::vector<size_t> held;
+  std::vector<Ref<NSTimer>> looks;
+  for (double t : {5.2, 14.2})
+    looks.push_back(NSTimer::scheduledTimerWithTimeInterval(t, false, [&](NSTimer*) {
+      const struct mallinfo2 heap = mallinfo2();
+      held.push_back(heap.uordblks + heap.hblkhd);
+    }));
+  const host::PlayOutcome outcome =
+      host::renderOffline(session, files, {host::SampleLayout::NonInterleaved, 4096}, clock, sink, false, frontEnd);
+  for (const Ref<NSTimer>& look : looks) look->invalidate();
+  ASSERT_EQ(held.size(), 2u);
+  EXPECT_LT(held[1], held[0] + 10 * 64 * 1024) << held[0];  // a track held keeps 64 KB of buffers
+  ASSERT_EQ(outcome.reports.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(outcome.reports[i].path, files[i].path);
+    EXPECT_EQ(outcome.reports[i].framesPlayed, files[i].info.frames);
+    EXPECT_TRUE(std::isfinite(outcome.reports[i].outputLoudness)) << i;  // measured to the end
+  }
 }
 
 TEST_F(TransportInProcessTest, LivePauseSeekAndNextKeepEachTapPreparedAndLeaveNoGapBeyondTheHolds) {
