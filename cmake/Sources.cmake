@@ -104,8 +104,10 @@ set(LOWTIDE_SOURCES
   Lowtide/player/HookRegistry.cpp
   Lowtide/player/ShowControls.cpp
   Lowtide/player/TapAttachment.cpp
+  Lowtide/response/ChainPeakExport.cpp
   Lowtide/response/ChainResponse.cpp
   Lowtide/response/LiveChain.cpp
+  Lowtide/response/PeakGain.cpp
   Lowtide/settings/ApplySettings.cpp
   Lowtide/settings/EQPreset.cpp
   Lowtide/settings/LastState.cpp
@@ -128,9 +130,11 @@ set(HOST_SOURCES
   host/install/DeviceRootLayout.cpp
   host/install/FileCopy.cpp
   host/install/ProgramFiles.cpp
+  host/loader/LoadedEqualizer.cpp
   host/loader/SubstrateLoader.cpp
   host/media/AudioFileReader.cpp
   host/media/BlockRing.cpp
+  host/media/CompareStage.cpp
   host/media/DecodeThread.cpp
   host/media/DeviceFeed.cpp
   host/media/DeviceOutput.cpp

@@ -1,5 +1,9 @@
 #include "Lowtide/panel/ResponsePlot.h"
 
+#include <optional>
+
+#include "Lowtide/response/PeakGain.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -207,6 +211,11 @@ void drawResponsePlot(CGContext& c, CGRect rect, const ResponseCurve& curve, Plo
     strokeCurve(c, axes, curve.points, false);
   }
   c.restoreGState();
+  // The strip names the headroom its curve needs, in its top right corner.
+  if (size == PlotSize::Strip && !curve.points.empty())
+    if (const std::optional<PeakGain> peak = peakGain(curve.chain); peak && std::isfinite(peak->levelDb))
+      drawLabel(c, peakText(*peak), CGRectMake(area.origin.x, rect.origin.y + 2, area.size.width - 4, look.font + 4),
+                look.font, CGTextAlignment::Right);
   c.restoreGState();
 }
 

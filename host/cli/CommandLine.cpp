@@ -104,7 +104,7 @@ int runCommandLine(int argc, char** argv) {
       ->check(numberRange(1, 4));
   play->add_option("--script", options.script,
                    "Work the player's screen from a script: one step a line, \"TIME VERB ARGS\" "
-                   "(tap, slide, switch, segment, type, delete, screenshot); see the README")
+                   "(tap, slide, switch, segment, type, delete, screenshot, compare); see the README")
       ->check(CLI::ExistingFile);
   bool limiter = false, noLimiter = false;
   CLI::Option* limiterFlag = play->add_flag(
@@ -115,6 +115,9 @@ int runCommandLine(int argc, char** argv) {
                  "Play on the sound device without the peak limiter that keeps every sample "
                  "under -1 dBFS")
       ->excludes(limiterFlag);
+  play->add_flag("--compare-unmatched", options.compareUnmatched,
+                 "Compare with the equalizer bypassed (the B key, a script's \"compare on\") "
+                 "without matching the loudness: the equalizer's input as it is");
   play->add_flag("--no-tweaks", options.noTweaks,
                  "Load no substrate library: the player as it is without Tunely, for comparison");
 

@@ -17,6 +17,7 @@
 #include "host/install/DeviceRootLayout.h"
 #include "host/install/ProgramFiles.h"
 #include "host/loader/SubstrateLoader.h"
+#include "host/media/CompareStage.h"
 #include "host/media/OfflineRenderer.h"
 #include "host/media/OutputFile.h"
 #include "host/media/PeakLimiter.h"
@@ -171,7 +172,10 @@ int runPlay(const PlayOptions& options) {
   PlayerSession session;
   session.transport().volume = playerSettings.volume;
   session.setUpControls();
+  session.transport().compareUnmatchedByDefault = options.compareUnmatched;
   SessionFrontEnd frontEnd(session);
+  CompareStage compare;  // the A/B comparison right after every track's tap
+  frontEnd.attachComparison(&compare);
   // What goes to the speakers takes the volume and the limiter; a file only the limiter, when
   // asked for.
   PeakLimiter fileLimiter;
@@ -195,6 +199,7 @@ int runPlay(const PlayOptions& options) {
   auto* screen = static_cast<UIWindow*>(session.window());
   ScreenActions actions(screen);
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  actions.compare = [&session](bool on, bool unmatched) { session.transport().requestCompare(on, unmatched); };
   if (frontEnd.window()) {
     wireWindow(*frontEnd.window(), session, actions);
     frontEnd.window()->onDrop = [&queue, &anyFailed, offline](const std::string& path) {
@@ -204,7 +209,7 @@ int runPlay(const PlayOptions& options) {
   }
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
-  const TrackSettings settings{options.layout, options.blockFrames};
+  const TrackSettings settings{options.layout, options.blockFrames, &compare};
   std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
             << (offline ? " into " + quotedPath(options.output) : std::string(" on the sound device"))
             << std::endl;
@@ -226,6 +231,7 @@ int runPlay(const PlayOptions& options) {
   NSLogFlush();
   printSummary(std::cout, outcome.reports);
   if (limiter) reportLimiting(*limiter);
+  printComparison(std::cout, compare);
   keepVolume(settingsPath, playerSettings, session.transport().volume);
   if (offline && !finishOutput(output, queue.front().info.sampleRate, outcome)) anyFailed = true;
   if (frontEnd.scriptFailed()) anyFailed = true;

@@ -17,6 +17,7 @@ struct PlayOptions {
   SampleLayout layout = SampleLayout::NonInterleaved;
   std::string deviceProfile = "ios7";
   bool noTweaks = false;
+  bool compareUnmatched = false;  // the A/B comparison hears the bypassed input at its own level
   // The window: by default live playback opens one when there is a display, offline rendering
   // none; --window and --no-window decide.
   enum class Window { Default, Open, None } window = Window::Default;

@@ -36,6 +36,7 @@ void handlePlayerKey(PlayerSession& session, ScreenActions& actions, PlayerKey k
       session.showVolume();
       break;
     case PlayerKey::Cancel: actions.cancelFrontmost(); break;
+    case PlayerKey::Compare: t.requestCompare(!t.compareOn, false); break;
   }
 }
 

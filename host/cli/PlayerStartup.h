@@ -36,7 +36,7 @@ std::unique_ptr<PlayerWindow> openPlayerWindow(PlayerSession& session, int scale
 // The window's keys, wheel and stray typing, once the screen's actions exist: Space and the play
 // key play or pause as the play button does; the arrows move 5 seconds back or ahead, or the
 // volume up and down a step; the next and previous keys act as their buttons; Escape taps the
-// cancel button of what sits in front.
+// cancel button of what sits in front; B switches between Tunely and Bypass.
 void wireWindow(PlayerWindow& window, PlayerSession& session, ScreenActions& actions);
 
 // After the session: the volume the listener left, written to the player's settings at

@@ -16,6 +16,7 @@
 #include "host/desktop/PipeWireSink.h"
 #include "host/media/OutputStages.h"
 #include "host/media/StopRequest.h"
+#include "host/media/TrackSummary.h"
 #include "host/player/DeviceProfile.h"
 #include "host/player/PlayerSession.h"
 #include "host/player/PlayerSettings.h"
@@ -86,6 +87,9 @@ SinkCommand::SinkCommand(CLI::App& app) {
       ->capture_default_str()
       ->check(CLI::IsMember(profileNames));
   command_->add_flag("--no-window", o.noWindow, "Run without a window");
+  command_->add_flag("--compare-unmatched", o.compareUnmatched,
+                     "Compare with the equalizer bypassed (B, \"compare on\") without matching "
+                     "the loudness");
   command_->add_flag("--no-limiter", o.noLimiter,
                     "Send the sound on without the peak limiter that keeps every sample under "
                     "-1 dBFS (as for play)");
@@ -139,6 +143,9 @@ int runSink(const SinkOptions& options) {
   stages.setLimiterOn(!options.noLimiter);
   stages.volume().startAt(playerSettings.volume);
   frontEnd.attachOutput(&stages.volume(), stages.limiterOn() ? &stages.limiter() : nullptr);
+  CompareStage compare;  // the A/B comparison right after the tap
+  session.transport().compareUnmatchedByDefault = options.compareUnmatched;
+  frontEnd.attachComparison(&compare);
   if (!options.noWindow) {
     std::string windowFailure;
     frontEnd.attachWindow(openPlayerWindow(session, options.scale, "Tunely", false, windowFailure));
@@ -147,10 +154,12 @@ int runSink(const SinkOptions& options) {
   const double scale = frontEnd.window() ? frontEnd.window()->scale() : options.scale > 0 ? options.scale : 2;
   ScreenActions actions(static_cast<UIWindow*>(session.window()));
   actions.addAlias("eq-button", [&session] { return session.equalizerImageButton(); });
+  actions.compare = [&session](bool on, bool unmatched) { session.transport().requestCompare(on, unmatched); };
   if (frontEnd.window()) wireWindow(*frontEnd.window(), session, actions);
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   DesktopTap tap(session, standIn, options.channels, kRateBeforeTheGraphSays);
+  tap.compareThrough(&compare);
   if (!sink.start(tap, stages, options.channels, options.target, error)) {
     sink.stop();  // before the tap and the stages go
     return fail("cannot create the sink: " + error);
@@ -177,6 +186,7 @@ int runSink(const SinkOptions& options) {
     if (const double rate = sink.rate(); rate != shownRate) {
       shownRate = rate;
       std::cout << "The graph runs at " << rate << " Hz" << std::endl;
+      if (rate > 0) tap.measureAt(rate);
     }
     const double now = runLoop->currentTime() - start;
     frontEnd.playedTo(now);
@@ -191,6 +201,7 @@ int runSink(const SinkOptions& options) {
     std::cout << "Closed the equalizer panel left open, as \"Done\" does" << std::endl;
   sink.stop();  // before the tap and the stages it runs go
   NSLogFlush();
+  printComparison(std::cout, compare);
   keepVolume(settingsPath, playerSettings, session.transport().volume);
   if (frontEnd.scriptFailed()) anyFailed = true;
   return status != 0 ? status : anyFailed ? 1 : 0;

@@ -20,6 +20,7 @@ struct SinkOptions {
   std::string deviceRoot;  // empty: the default one
   std::string deviceProfile = "ios7";
   bool noWindow = false;
+  bool compareUnmatched = false;  // the A/B comparison hears the bypassed input at its own level
   bool noLimiter = false;  // the safety limiter after the volume is on unless asked
   int scale = 0;
   std::string script;

@@ -9,11 +9,13 @@
 
 namespace host {
 
-// One row a point: "frequency_hz,level_db,crosstalk_db", the crosstalk empty where none reaches
+// A comment line with the curve's peak ("# peak_level_db=9.4123,peak_frequency_hz=63.000"), then
+// one row a point: "frequency_hz,level_db,crosstalk_db", the crosstalk empty where none reaches
 // the channel (one channel, or both stages off).
 void writeCurveCsv(std::FILE* out, const lowtide::ResponseCurve& curve);
 
-// The settings and the stream in two lines, then the curve at 20, 50, 100, ... Hz and at the
+// The settings and the stream in two lines, the peak and the headroom it needs in a third, then
+// the curve at 20, 50, 100, ... Hz and at the
 // Nyquist frequency.
 void printCurveTable(std::FILE* out, const lowtide::EqualizerChain& chain, const std::string& settings,
                      const std::string& stream);

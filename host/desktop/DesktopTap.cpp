@@ -48,6 +48,8 @@ DesktopTap::DesktopTap(Ref<NSObject> owner, MTAudioProcessingTapRef tap, int cha
 }
 
 DesktopTap::~DesktopTap() {
+  delete nextLoudness_.exchange(nullptr);
+  delete doneLoudness_.exchange(nullptr);
   if (tap_) {
     if (preparedRate_.load() > 0) MTAudioProcessingTapUnprepare(tap_);
     MTAudioProcessingTapSetSource(tap_, [](CMItemCount, AudioBufferList*,
@@ -56,6 +58,19 @@ DesktopTap::~DesktopTap() {
       return OSStatus(kAudio_ParamError);
     });
   }
+}
+
+void DesktopTap::compareThrough(CompareStage* stage) {
+  compare_ = stage;
+  measuredRate_ = wantedRate_.load();
+  loudness_ = std::make_unique<CompareLoudness>(channels_, measuredRate_);
+}
+
+void DesktopTap::measureAt(double rate) {
+  delete doneLoudness_.exchange(nullptr, std::memory_order_acquire);
+  if (!compare_ || rate == measuredRate_) return;
+  measuredRate_ = rate;
+  delete nextLoudness_.exchange(new CompareLoudness(channels_, rate), std::memory_order_acq_rel);
 }
 
 void DesktopTap::prepareFor(double rate) noexcept {
@@ -74,6 +89,12 @@ void DesktopTap::process(const float* in, float* out, int64_t frames) noexcept {
   if (const double rate = wantedRate_.load(std::memory_order_relaxed);
       rate > 0 && rate != preparedRate_.load(std::memory_order_relaxed))
     prepareFor(rate);  // a new rate is a new stream for the equalizer
+  // A measure for a new rate comes in; the old one goes back, to be freed off this thread.
+  if (nextLoudness_.load(std::memory_order_relaxed) && !doneLoudness_.load(std::memory_order_acquire))
+    if (CompareLoudness* next = nextLoudness_.exchange(nullptr, std::memory_order_acquire)) {
+      doneLoudness_.store(loudness_.release(), std::memory_order_release);
+      loudness_.reset(next);
+    }
   while (frames > 0) {
     const int64_t n = std::min(frames, kMaxFrames);
     source_ = in;
@@ -85,6 +106,9 @@ void DesktopTap::process(const float* in, float* out, int64_t frames) noexcept {
     CMItemCount delivered = 0;
     MTAudioProcessingTapFlags flags = 0;
     MTAudioProcessingTapProcess(tap_, CMItemCount(n), &list_, &delivered, &flags);
+    if (compare_)  // `in` is still the tap's input: `out` is written only below
+      compare_->process(in, buffer_.data(), n, int(ch), preparedRate_.load(std::memory_order_relaxed),
+                        loudness_.get());
     std::memcpy(out, buffer_.data(), count * sizeof(float));
     in += count;
     out += count;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "coreaudio/CoreAudioTypes.h"
+#include "host/media/CompareStage.h"
 #include "mediatoolbox/MTAudioProcessingTap.h"
 #include "objc/NSObject.h"
 
@@ -39,6 +40,12 @@ class DesktopTap {
   void rateChanged(double rate) noexcept { wantedRate_.store(rate, std::memory_order_relaxed); }
   double preparedRate() const noexcept { return preparedRate_.load(std::memory_order_relaxed); }
 
+  // Main thread, before the sink starts: what the tap makes is heard through `stage` (the
+  // listener's A/B comparison). measureAt() gives the comparison a loudness measure for a rate
+  // the graph moved to; the main thread makes it, the audio thread takes it at its next cycle.
+  void compareThrough(CompareStage* stage);
+  void measureAt(double rate);
+
   // Audio thread: `frames` interleaved frames from `in` through the tap into `out` (which may be
   // `in`), with flush-to-zero. Allocates nothing, takes no lock, never waits.
   void process(const float* in, float* out, int64_t frames) noexcept;
@@ -55,6 +62,11 @@ class DesktopTap {
   AudioBufferList list_{};
   std::atomic<double> wantedRate_;
   std::atomic<double> preparedRate_{0};
+  CompareStage* compare_ = nullptr;
+  double measuredRate_ = 0;  // main thread: the rate of the latest measure made
+  std::unique_ptr<CompareLoudness> loudness_;            // the audio thread's
+  std::atomic<CompareLoudness*> nextLoudness_{nullptr};  // handed over by measureAt()
+  std::atomic<CompareLoudness*> doneLoudness_{nullptr};  // handed back, freed by measureAt()
 };
 
 }  // namespace host

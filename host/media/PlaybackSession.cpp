@@ -81,6 +81,8 @@ class Session {
 // goes to the output to be reported.
 void Session::retire(SessionTrack& done) {
   decoder_.detach(done.track->stream());
+  // The headroom its settings needed, read while the tap is still prepared for its stream.
+  if (done.track->filteredByTap()) done.track->peakAtEnd = chainPeakInForce(done.track->channels());
   done.track->finish();
   if (!done.track->stream().damage().empty()) {
     output_.beforeReport();

@@ -17,6 +17,7 @@ std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::stri
   MTAudioProcessingTapRef tap = PlayerSession::tapOf(PlayerSession::playerItemOf(item));
   auto track = std::make_unique<TrackPlayback>(path, std::move(stream), std::move(item), tap,
                                                settings.layout, settings.blockFrames);
+  track->compareThrough(settings.compare);
   if (prepareNow) track->prepare();
   return track;
 }

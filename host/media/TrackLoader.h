@@ -13,11 +13,13 @@
 
 namespace host {
 
+class CompareStage;
 class PlayerSession;
 
 struct TrackSettings {
   SampleLayout layout = SampleLayout::Automatic;
   int64_t blockFrames = 4096;
+  CompareStage* compare = nullptr;  // the listener's A/B comparison after every track's tap
 };
 
 // How far decoding runs ahead of playback.

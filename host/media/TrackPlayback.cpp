@@ -50,6 +50,11 @@ void TrackPlayback::prepare() noexcept {
   prepared_ = true;
 }
 
+void TrackPlayback::compareThrough(CompareStage* stage) {
+  compare_ = stage;
+  compareLoudness_ = stage ? std::make_unique<CompareLoudness>(channels(), sampleRate()) : nullptr;
+}
+
 bool TrackPlayback::playAtRate(double rate, std::string& error) {
   playRate_ = rate;
   resampler_.reset();
@@ -216,6 +221,9 @@ int64_t TrackPlayback::renderBlock(float* out, int64_t frames, bool* ended) noex
         played += count;
       }
     }
+    // The tap's input is still in source_ (the tap filtered its own copy of it).
+    if (compare_)
+      compare_->process(source_, out, n, int(ch), sampleRate(), compareLoudness_.get());
     rendered_.store(rendered_.load(std::memory_order_relaxed) + n, std::memory_order_release);
     position_.store(position_.load(std::memory_order_relaxed) + n, std::memory_order_release);
   }

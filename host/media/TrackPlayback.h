@@ -11,10 +11,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "coreaudio/CoreAudioTypes.h"
+#include "host/loader/LoadedEqualizer.h"
+#include "host/media/CompareStage.h"
 #include "host/media/Resampler.h"
 #include "host/media/StreamFormat.h"
 #include "host/media/TrackStream.h"
@@ -41,6 +44,9 @@ class TrackPlayback {
   // tap. False with the reason when libsoxr cannot.
   bool playAtRate(double rate, std::string& error);
   double playRate() const { return playRate_; }  // what playAtRate() was given; 0 before
+  // Main thread, before the first render(): every block is then heard through `stage` (the
+  // listener's A/B comparison) right after the tap, which measures this track's loudness for it.
+  void compareThrough(CompareStage* stage);
 
   // Audio thread. Asks the tap for min(frames, max block, frames ready) frames and writes them,
   // channels interleaved, to `out`. Returns the frames written: fewer than asked only at the end
@@ -74,6 +80,8 @@ class TrackPlayback {
   int64_t frameAt(double seconds) const noexcept;
   // Whether a seek that failed has been reported already: a track says so once.
   bool seekFailureReported = false;
+  // The peak of the equalizer's curve as the track stopped playing, for its report.
+  std::optional<ChainPeak> peakAtEnd;
 
   // Main thread, once neither the audio thread nor the decoding thread touches the track:
   // unprepares the tap, completes the input measures and releases the queue item.
@@ -110,6 +118,8 @@ class TrackPlayback {
   SampleLayout layout_;
   int64_t maxBlockFrames_;
   std::unique_ptr<Resampler> resampler_;
+  CompareStage* compare_ = nullptr;
+  std::unique_ptr<CompareLoudness> compareLoudness_;
   double playRate_ = 0;  // what playAtRate() was given
 
   // The buffers handed to the tap: one per channel, or one interleaved.

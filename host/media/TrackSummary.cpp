@@ -1,5 +1,7 @@
 #include "host/media/TrackSummary.h"
 
+#include "host/media/CompareStage.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -58,6 +60,23 @@ const char* routeName(TrackReport::Route route) {
   return "no tap";
 }
 
+// What the equalizer's curve asks of the headroom: its peak, and the gain that keeps a full-scale
+// sine under full scale through it.
+std::string headroom(const std::optional<ChainPeak>& peak) {
+  if (!peak || !std::isfinite(peak->levelDb)) return "";
+  const auto signedTenths = [](double db) {
+    const double tenths = std::round(db * 10) / 10;
+    char text[24];
+    std::snprintf(text, sizeof text, "%s%.1f dB", tenths > 0 ? "+" : tenths < 0 ? "\u2212" : "", std::fabs(tenths));
+    return std::string(text);
+  };
+  char where[24];
+  if (peak->frequency >= 1000) std::snprintf(where, sizeof where, "%.1f kHz", peak->frequency / 1000);
+  else std::snprintf(where, sizeof where, "%.0f Hz", peak->frequency);
+  return " (curve peak " + signedTenths(peak->levelDb) + " at " + where + "; " +
+         signedTenths(-std::max(0.0, peak->levelDb)) + " keeps a full-scale sine under 0 dBFS)";
+}
+
 }  // namespace
 
 TrackReport reportOf(TrackPlayback& track) {
@@ -73,6 +92,7 @@ TrackReport reportOf(TrackPlayback& track) {
   r.output = track.stream().output().levels();
   r.inputLoudness = loudnessOf(track.stream().input());
   r.outputLoudness = loudnessOf(track.stream().output());
+  r.peak = track.peakAtEnd;
   return r;
 }
 
@@ -87,9 +107,17 @@ void printSummary(std::ostream& out, const std::vector<TrackReport>& reports) {
         << ")\n";
     out << levels("input ", r.input, r.inputLoudness) << "\n";
     out << levels("output", r.output, r.outputLoudness) << "   beyond full scale: "
-        << r.output.beyondFullScale() << " samples\n";
+        << r.output.beyondFullScale() << " samples" << headroom(r.peak) << "\n";
     out << "    loudness change " << loudnessChange(r.inputLoudness, r.outputLoudness) << "\n";
   }
+}
+
+void printComparison(std::ostream& out, const CompareStage& compare) {
+  if (!compare.everCompared()) return;
+  char text[128];
+  std::snprintf(text, sizeof text, "Compared: Tunely heard for %.2f s, Bypass for %.2f s",
+                compare.secondsTunely(), compare.secondsBypass());
+  out << text << "\n";
 }
 
 }  // namespace host

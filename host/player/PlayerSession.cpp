@@ -6,6 +6,7 @@
 #include "host/player/NowPlayingArt.h"
 #include "host/player/PlayerClasses.h"
 #include "objc/runtime.h"
+#include "uikit/UILabel.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
 
@@ -69,6 +70,37 @@ bool PlayerSession::controlsCovered() const {
 void PlayerSession::showVolume() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showVolume(); }
 void PlayerSession::showControls() { msgSend<void>(controlsView_.get(), sel_registerName("reloadControls")); }
 void PlayerSession::showLimiting() { static_cast<MPPlaybackControlsView*>(controlsView_.get())->showLimiting(); }
+
+void PlayerSession::showComparison() {
+  auto* window = static_cast<UIView*>(window_.get());
+  if (!comparisonStrip_) {
+    // Between the panel's last slider and its bottom bar, under the player's limiter read-out;
+    // white on the system's blue, which stands out from the white player and the dark panel.
+    const CGSize size = window->bounds().size;
+    Ref<UILabel> strip = make<UILabel>(CGRectMake(size.width / 2 - 125, size.height - 53, 250, 18));
+    strip->setFont(UIFont::boldSystemFontOfSize(12));
+    strip->setTextColor(UIColor::whiteColor());
+    Ref<UIColor> backdrop = UIColor::colorWithRed(0.0, 0.42, 0.86, 0.92);
+    strip->setBackgroundColor(backdrop.get());
+    strip->setTextAlignment(NSTextAlignment::Center);
+    strip->setUserInteractionEnabled(false);  // touches go to what lies under it
+    strip->setAccessibilityIdentifier("comparison");
+    window->addSubview(strip.get());
+    comparisonStrip_ = strip;
+  }
+  auto* strip = static_cast<UILabel*>(comparisonStrip_.get());
+  strip->setText(transport_.comparing);
+  strip->setHidden(transport_.comparing.empty());
+  keepComparisonInFront();
+}
+
+void PlayerSession::keepComparisonInFront() {
+  auto* strip = static_cast<UIView*>(comparisonStrip_.get());
+  if (!strip || strip->isHidden()) return;
+  auto* window = static_cast<UIView*>(window_.get());
+  const std::vector<Ref<UIView>> views = window->subviews();
+  if (!views.empty() && views.back().get() != strip) window->bringSubviewToFront(strip);
+}
 
 PlayerSession::~PlayerSession() = default;
 

@@ -42,11 +42,17 @@ class PlayerSession {
   void showLimiting();  // the limiter's gain reduction
   void showVolume();    // the volume slider, after the volume changed elsewhere
   void showControls();  // the play/pause, shuffle and repeat buttons, after the pause changed elsewhere
+  // What the A/B comparison lets be heard (the transport's `comparing`), in a strip of the
+  // window's own over every screen, the equalizer panel included; keepComparisonInFront() puts
+  // it back on top once something opened over it.
+  void showComparison();
+  void keepComparisonInFront();
 
  private:
   Ref<NSObject> window_;
   Ref<NSObject> controlsView_;
   PlayerTransport transport_;
+  Ref<NSObject> comparisonStrip_;  // a UILabel, made at the first comparison
   long shownSecond_ = -1;  // the quarter second shown
   static constexpr double kStatusBarHeight = 20;
   bool controlsCovered() const;  // by a view over the whole screen below the status bar

@@ -14,6 +14,16 @@ SkipMove resolveSkip(int skip, size_t current, double positionSeconds) {
   return {track == current, track};
 }
 
+std::string comparisonLabel(bool bypass, bool matched, double gainDb) {
+  if (!bypass) return "Tunely";
+  if (!matched) return "Bypass, unmatched";
+  const double tenths = std::round(gainDb * 10) / 10;
+  char text[64];
+  std::snprintf(text, sizeof text, "Bypass, level-matched %s%.1f dB",
+                tenths < 0 ? "\u2212" : tenths > 0 ? "+" : "", std::fabs(tenths));
+  return text;
+}
+
 std::string formatPlayTime(double seconds) {
   const long total = seconds > 0 && std::isfinite(seconds) ? long(std::floor(seconds)) : 0;
   char text[32];

@@ -24,7 +24,23 @@ struct PlayerTransport {
   size_t index = 0, count = 0;  // the track's place in the queue
   double position = 0, duration = 0;  // seconds
   double limitingDb = 0;  // the speakers' limiter's gain reduction now; 0 while it does not act
+
+  // The A/B comparison: Bypass (the equalizer's input) asked for, level-matched unless
+  // unmatched (by default with --compare-unmatched), or Tunely again.
+  bool compareOn = false;
+  bool compareUnmatched = false;
+  bool compareUnmatchedByDefault = false;
+  void requestCompare(bool on, bool unmatched) {
+    compareOn = on;
+    if (on) compareUnmatched = unmatched || compareUnmatchedByDefault;
+  }
+  // What the screen says is heard; empty until the first comparison.
+  std::string comparing;
 };
+
+// What the screen says while comparing: "Tunely", or "Bypass, level-matched −2.7 dB" (the gain
+// on the input) or "Bypass, unmatched".
+std::string comparisonLabel(bool bypass, bool matched, double gainDb);
 
 // Where a skip request takes the queue from track `current`, `positionSeconds` into it: next
 // goes `skip` tracks on (past the last one the queue has played out); previous goes back, except

@@ -17,6 +17,7 @@ void SessionFrontEnd::runDue(double sessionSeconds) {
   NSRunLoop::mainRunLoop()->fireDueTimers();
   followOutput(sessionSeconds);
   if (script_) script_->runDue(sessionSeconds);
+  followComparison();  // a step due now is heard from this block boundary on
 }
 
 // The volume goes to the audio thread; the limiter's reduction comes back to the screen, where
@@ -36,6 +37,24 @@ void SessionFrontEnd::followOutput(double sessionSeconds) {
   if (std::fabs(shown - t.limitingDb) >= 0.05 || (shown == 0) != (t.limitingDb == 0)) {
     t.limitingDb = shown;
     session_.showLimiting();
+  }
+}
+
+// The request goes to the audio thread, which switches at its next block; the screen follows what
+// it reports as heard, and keeps its read-out over whatever opened since.
+void SessionFrontEnd::followComparison() {
+  if (!compare_) return;
+  PlayerTransport& t = session_.transport();
+  using Mode = CompareStage::Mode;
+  compare_->request(!t.compareOn ? Mode::Off : t.compareUnmatched ? Mode::Unmatched : Mode::Matched);
+  if (!compare_->everCompared()) return;
+  const Mode heard = compare_->heard();
+  std::string label = comparisonLabel(heard != Mode::Off, heard == Mode::Matched, compare_->gainDb());
+  if (label != t.comparing) {
+    t.comparing = std::move(label);
+    session_.showComparison();
+  } else {
+    session_.keepComparisonInFront();
   }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "host/media/CompareStage.h"
 #include "host/media/OutputGain.h"
 #include "host/media/PeakLimiter.h"
 #include "host/player/PlayerSession.h"
@@ -28,6 +29,10 @@ class SessionFrontEnd {
     volume_ = volume;
     limiter_ = limiter;
   }
+
+  // The listener's A/B comparison after the tap: the transport's requests go to it, what it lets
+  // be heard comes back to the screen.
+  void attachComparison(CompareStage* compare) { compare_ = compare; }
 
   // Offline: the turn at a block boundary, without waiting.
   void turn(double sessionSeconds);
@@ -55,6 +60,7 @@ class SessionFrontEnd {
  private:
   void runDue(double sessionSeconds);
   void followOutput(double sessionSeconds);
+  void followComparison();
 
   PlayerSession& session_;
   std::unique_ptr<PlayerWindow> window_;
@@ -62,6 +68,7 @@ class SessionFrontEnd {
   bool windowClosed_ = false;
   OutputGain* volume_ = nullptr;
   const PeakLimiter* limiter_ = nullptr;
+  CompareStage* compare_ = nullptr;
   double limitingSeenAt_ = -1;  // session time the limiter was last seen acting
 };
 

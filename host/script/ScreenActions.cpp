@@ -316,6 +316,10 @@ std::string ScreenActions::perform(const ScriptStep& step, double scale) {
     case StepVerb::Type: return type(step.target, step.text);
     case StepVerb::Delete: return deleteRow(step.target);
     case StepVerb::Screenshot: return screenshot(step.text, scale);
+    case StepVerb::Compare:
+      if (!compare) return "this session has no comparison";
+      compare(step.on, step.unmatched);
+      return "";
   }
   return "unknown step";
 }

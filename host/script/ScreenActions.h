@@ -26,6 +26,8 @@ class ScreenActions {
 
   explicit ScreenActions(UIWindow* window) : window_(window) {}
   void addAlias(const std::string& name, Alias find) { aliases_[name] = std::move(find); }
+  // What a "compare" step asks of the player: Bypass (level-matched unless `unmatched`) or not.
+  std::function<void(bool on, bool unmatched)> compare;
 
   // Each answers "" when done, else why it could not be done ("no such target on screen").
   std::string tap(const ScriptTarget& target);

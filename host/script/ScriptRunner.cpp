@@ -24,6 +24,7 @@ void ScriptRunner::runDue(double sessionSeconds) {
 std::string ScriptRunner::describeStep(const ScriptStep& step) {
   std::string what = stepVerbName(step.verb);
   if (step.verb == StepVerb::Screenshot) what += " " + quotedPath(step.text);
+  else if (step.verb == StepVerb::Compare) what += step.on ? " on" : " off";
   else what += " " + (step.target.quoted ? quotedWord(step.target.text) : printable(step.target.text, kMessageWordChars));
   return what;
 }

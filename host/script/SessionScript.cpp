@@ -107,7 +107,7 @@ const std::map<std::string, StepVerb>& verbs() {
   static const std::map<std::string, StepVerb> map = {
       {"tap", StepVerb::Tap},         {"slide", StepVerb::Slide}, {"switch", StepVerb::Switch},
       {"segment", StepVerb::Segment}, {"type", StepVerb::Type},   {"delete", StepVerb::Delete},
-      {"screenshot", StepVerb::Screenshot},
+      {"screenshot", StepVerb::Screenshot}, {"compare", StepVerb::Compare},
   };
   return map;
 }
@@ -127,6 +127,13 @@ ScriptStep parseStep(const std::string& line, int number_) {
     step.text = in.rest("file name");
     if (step.text.size() < 5 || step.text.compare(step.text.size() - 4, 4, ".png") != 0)
       throw LineError{"a screenshot is written as a .png file"};
+  } else if (step.verb == StepVerb::Compare) {
+    std::string state = in.word("on or off");
+    if (state == "on" && !in.atEnd()) state += " " + in.word("unmatched");
+    if (state != "on" && state != "on unmatched" && state != "off")
+      throw LineError{"a comparison is turned \"on\", \"on unmatched\" or \"off\", not \"" + state + "\""};
+    step.on = state != "off";
+    step.unmatched = state == "on unmatched";
   } else {
     step.target.text = in.word("target", &step.target.quoted);
     if (step.target.text.empty()) throw LineError{"the target is empty"};

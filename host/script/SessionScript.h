@@ -7,6 +7,8 @@
 //   4.0 type nameField "My bass "  focus a text field and replace its text (quotes keep spaces)
 //   4.5 delete "Rock"              a swipe on a table row, then a tap on its Delete button
 //   5.0 screenshot panel.png       the screen as drawn, at the window's scale
+//   6.0 compare on                 Bypass heard, level-matched ("on unmatched": without the
+//                                  gain); "compare off": Tunely again
 // TIME is seconds of session time. TARGET is a name the layout gives a view, a name the player
 // gives its own controls, or a "quoted text": a button's, item's or table row's text.
 #pragma once
@@ -17,7 +19,7 @@
 
 namespace host {
 
-enum class StepVerb { Tap, Slide, Switch, Segment, Type, Delete, Screenshot };
+enum class StepVerb { Tap, Slide, Switch, Segment, Type, Delete, Screenshot, Compare };
 
 struct ScriptTarget {
   std::string text;
@@ -30,7 +32,8 @@ struct ScriptStep {
   StepVerb verb = StepVerb::Tap;
   ScriptTarget target;      // all but screenshot
   double value = 0;         // slide
-  bool on = false;          // switch
+  bool on = false;          // switch, compare
+  bool unmatched = false;   // compare on
   long index = 0;           // segment
   std::string text;         // type: the new text; screenshot: the file
   std::string source;       // the line as written, for messages

@@ -168,6 +168,8 @@ bool PlayerWindow::handle(const void* raw) {
       // A lone text field of a dialog takes what is typed before it was clicked.
       else if (onStrayText && onStrayText(e.text.text)) break;
       else if (std::string(e.text.text) == " " && onPlayerKey) onPlayerKey(PlayerKey::PlayPause);
+      else if ((std::string(e.text.text) == "b" || std::string(e.text.text) == "B") && onPlayerKey)
+        onPlayerKey(PlayerKey::Compare);
       break;
     case SDL_KEYDOWN: {
       const SDL_Keycode key = e.key.keysym.sym;

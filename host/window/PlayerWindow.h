@@ -14,7 +14,7 @@ namespace host {
 
 // Keys for the player itself: the transport and volume when no text field has the keyboard,
 // the media keys and Escape (cancel what sits in front) always.
-enum class PlayerKey { PlayPause, SeekBack, SeekForward, Next, Previous, VolumeUp, VolumeDown, Cancel };
+enum class PlayerKey { PlayPause, SeekBack, SeekForward, Next, Previous, VolumeUp, VolumeDown, Cancel, Compare };
 
 class PlayerWindow {
  public:

@@ -17,6 +17,7 @@
 #include "Lowtide/engine/EngineTesting.h"
 #include "Lowtide/engine/ProcessingTap.h"
 #include "host/desktop/DesktopTap.h"
+#include "host/media/CompareStage.h"
 #include "host/media/DeviceFeed.h"
 #include "host/media/LoudnessMeter.h"
 #include "host/media/OutputStages.h"
@@ -126,9 +127,9 @@ class AudioThreadAllocationTest : public ::testing::Test {
   // A track whose tap is made from `callbacks`, prepared unless it is left for the hand-over.
   std::unique_ptr<TrackPlayback> track(double rate, SampleLayout layout, int64_t block,
                                        const MTAudioProcessingTapCallbacks& callbacks = halvingTap(),
-                                       bool prepared = true) {
+                                       bool prepared = true, double seconds = 2.0) {
     const std::string path = temp.file("t" + std::to_string(++files) + ".wav");
-    tunely_test::writeFloatWav(path, tunely_test::testSignal(rate, 2, 2.0));
+    tunely_test::writeFloatWav(path, tunely_test::testSignal(rate, 2, seconds));
     MTAudioProcessingTapRef tap = nullptr;
     EXPECT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
     auto stream = host::openTrackStream(path, {layout, block}, true);
@@ -269,6 +270,31 @@ TEST_F(AudioThreadAllocationTest, TheVolumeAndThePeakLimiterAllocateNothing) {
   EXPECT_LT(limiter.reductionDb(), -18.0);
 }
 
+// The A/B comparison after the tap: measuring, switching to Bypass with the level-matched gain
+// worked out on the spot, both crossfades, both steady sides, and unmatched.
+TEST_F(AudioThreadAllocationTest, TheComparisonAllocatesNothingSwitchingEitherWay) {
+  using Mode = host::CompareStage::Mode;
+  host::CompareStage compare;
+  auto t = track(44100, SampleLayout::NonInterleaved, 512, halvingTap(), true, 5.0);
+  t->compareThrough(&compare);
+  std::vector<float> out(512 * 2);
+  allocations = 0;
+  double matchedDb = 0;
+  int block = 0;
+  for (bool ended = false; !ended; ++block) {
+    if (block == 300) compare.request(Mode::Matched);  // 3.5 s in: enough measured
+    if (block == 330) matchedDb = compare.gainDb(), compare.request(Mode::Off);
+    if (block == 360) compare.request(Mode::Unmatched);
+    counting = true;
+    const int64_t n = t->play(out.data(), 512, &ended);
+    counting = false;
+    if (n == 0 && !ended) t->stream().work();
+  }
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_NEAR(matchedDb, -6.02, 0.05);  // the tap halves: Bypass is brought down as far
+  EXPECT_GT(compare.secondsBypass(), 1.0);
+}
+
 }  // namespace
 
 // The sink's data thread: cycles of any length, longer than the tap's block too, and a new
@@ -290,6 +316,34 @@ TEST_F(AudioThreadAllocationTest, TheDesktopTapAllocatesNothingOnAnyCycleOrANewR
   }
   EXPECT_EQ(desktop.preparedRate(), 44100);
   EXPECT_EQ(allocations.load(), 0);
+}
+
+// The comparison on the sink's data thread, in place as PipeWire hands the buffer, with a
+// loudness measure for a new rate taken between two cycles.
+TEST_F(AudioThreadAllocationTest, TheDesktopComparisonAllocatesNothingInPlaceOrAtANewRate) {
+  MTAudioProcessingTapCallbacks callbacks{};
+  callbacks.version = kMTAudioProcessingTapCallbacksVersion_0;
+  callbacks.process = halve;
+  MTAudioProcessingTapRef tap = nullptr;
+  ASSERT_EQ(MTAudioProcessingTapCreate(kCFAllocatorDefault, &callbacks, 1, &tap), noErr);
+  host::DesktopTap desktop(make<TapOwner>(tap), tap, 2, 48000);
+  host::CompareStage compare;
+  desktop.compareThrough(&compare);
+  compare.request(host::CompareStage::Mode::Unmatched);
+  std::vector<float> buffer(2048 * 2);
+  allocations = 0;
+  for (int cycle = 0; cycle < 40; ++cycle) {
+    if (cycle == 20) {
+      desktop.rateChanged(44100);
+      desktop.measureAt(44100);  // the main thread's part
+    }
+    std::fill(buffer.begin(), buffer.end(), 0.5f);
+    counting = true;
+    desktop.process(buffer.data(), buffer.data(), 2048);
+    counting = false;
+  }
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(buffer.back(), 0.5f);    // Bypass: the input, not the halved output
 }
 
 // A live hand-over to a track of another rate: the audio thread takes the track and prepares

@@ -71,6 +71,8 @@ std::vector<CurveRow> readCurveCsv(const std::string& path) {
   std::ifstream in(path);
   std::string line;
   std::getline(in, line);
+  EXPECT_EQ(line.rfind("# peak_level_db=", 0), 0u) << line;
+  std::getline(in, line);
   EXPECT_EQ(line, "frequency_hz,level_db,crosstalk_db");
   std::vector<CurveRow> rows;
   while (std::getline(in, line)) {

@@ -306,3 +306,58 @@ TEST_F(RealWindowTest, TheWindowStaysAtTheEndOfTheQueueAndPlayStartsItAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// The share of pixels of `rect` (x, y, width, height, in pixels) that differ between two images.
+double shareChanged(const std::string& a, const std::string& b, int x0, int y0, int w, int h) {
+  CGImage one, two;
+  if (!CGImageReadPNG(a, one) || !CGImageReadPNG(b, two) || one.width != two.width) return -1;
+  int changed = 0;
+  for (int y = y0; y < y0 + h; ++y)
+    for (int x = x0; x < x0 + w; ++x) {
+      const size_t at = (size_t(y) * one.width + size_t(x)) * 4;
+      changed += std::abs(int(one.rgba[at]) - int(two.rgba[at])) > 8;
+    }
+  return double(changed) / (w * h);
+}
+
+// B switches the comparison on and off while the panel lies over the player: the read-out shows
+// over the panel, and the summary says how long each side was heard.
+TEST_F(RealWindowTest, TheBKeyComparesOverThePanel) {
+  writeFloatWav(temp_.file("one.wav"), testSignal(44100, 2, 30.0));
+  auto marker = [&](int n) { return temp_.file("marker" + std::to_string(n) + ".png"); };
+  std::ofstream(temp_.file("b.script")) << "0.3 tap eq-button\n1.0 screenshot " << marker(1) << "\n3.0 screenshot "
+                                        << marker(2) << "\n";
+  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", temp_.file("device"), temp_.file("one.wav"),
+                              "--window", "--scale", "1", "--script", temp_.file("b.script")},
+                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
+                              "ASAN_OPTIONS=detect_leaks=0"},
+                             temp_.file("player.log"));
+  ASSERT_NE(player, 0);
+  const std::string window = xdotool("search --sync --onlyvisible --class tunely");
+  ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
+  auto waitFile = [](const std::string& path) {
+    for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
+    return fs::exists(path);
+  };
+  ASSERT_TRUE(waitFile(marker(1))) << fileContents(temp_.file("player.log"));
+  xdotool("key --window " + window + " b");
+  ASSERT_TRUE(waitFile(marker(2))) << fileContents(temp_.file("player.log"));
+  xdotool("key --window " + window + " b");
+  std::this_thread::sleep_for(500ms);
+  xdotool("key --window " + window + " ctrl+q");
+  const int status = waitFor(player, std::chrono::seconds(30));
+  const std::string log = fileContents(temp_.file("player.log"));
+  EXPECT_EQ(status, 0) << log;
+  EXPECT_TRUE(showsThePanel(marker(2)));
+  // The read-out's strip, 250 x 18 points centred 53 points above the bottom, over the panel.
+  EXPECT_GT(shareChanged(marker(1), marker(2), 40, 568 - 52, 240, 14), 0.5);
+  std::smatch heard;
+  ASSERT_TRUE(std::regex_search(log, heard, std::regex("Compared: Tunely heard for ([0-9.]+) s, Bypass for ([0-9.]+) s")))
+      << log;
+  EXPECT_GT(std::stod(heard[1]), 1.0);
+  EXPECT_GT(std::stod(heard[2]), 1.0);
+}
+
+}  // namespace
