@@ -20,6 +20,7 @@
 #include <string>
 
 #include "Lowtide/engine/Equalizer.h"
+#include "Lowtide/panel/SaveFailureAlert.h"
 #include "Lowtide/settings/LastState.h"
 #include "Lowtide/settings/PresetManager.h"
 #include "Lowtide/settings/SettingsFiles.h"
@@ -80,6 +81,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::atexit(removeDeviceRoot);
   DeviceRootSet(pattern);
   std::filesystem::create_directories(DevicePathToHost(lowtide::kDataFolder));
+  // A refused save shows the alert, as it does once the panel is bound.
+  lowtide::setSaveFailureReport(&lowtide::showSaveFailureAlert);
   return 0;
 }
 
