@@ -10,7 +10,7 @@ namespace lowtide {
 void resetEngineForTesting() {
   constexpr auto r = std::memory_order_relaxed;
   storeParameters(initialValues());
-  for (const SwitchSpec& s : kSwitches) s.variable->store(s.initial, r);
+  for (const SwitchRow& s : kSwitches) s.variable->store(s.initial, r);
   plusenabled.store(false, r);
   srate.store(0.0, r);
   streamChannels.store(2, r);

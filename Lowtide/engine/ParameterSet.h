@@ -16,7 +16,7 @@ namespace lowtide {
 enum class Parameter : size_t { bassgain, bassfreq, bassintens, filtgain, filtfreq, filtbw, filttype };
 inline constexpr size_t kParameterCount = 7;
 
-struct ParameterSpec {
+struct ParameterRow {
   Parameter id;
   const char* key;               // its key in the settings files
   std::atomic<double>* real;     // the engine variable of a real value, else null
@@ -31,7 +31,7 @@ struct ParameterSpec {
   const char* meaning;           // in words, with its unit
 };
 
-inline constexpr std::array<ParameterSpec, kParameterCount> kParameters = {{
+inline constexpr std::array<ParameterRow, kParameterCount> kParameters = {{
     {Parameter::bassgain, "bassgain", &bassgain, nullptr, 0.0, 1.0, 1.5, "%.2f %%", "%.2f %%", 100.0f, false,
      "Bass boost gain, a factor"},
     {Parameter::bassfreq, "bassfreq", &bassfreq, nullptr, 0.0, 80.0, 200.0, "%.0f Hz", "%.2f Hz", 1.0f, false,
@@ -48,27 +48,27 @@ inline constexpr std::array<ParameterSpec, kParameterCount> kParameters = {{
      "Filter type"},
 }};
 
-constexpr const ParameterSpec& spec(Parameter p) { return kParameters[static_cast<size_t>(p)]; }
+constexpr const ParameterRow& parameterRow(Parameter p) { return kParameters[static_cast<size_t>(p)]; }
 
 // The two stage switches.
-struct SwitchSpec {
+struct SwitchRow {
   const char* name;
   std::atomic<bool>* variable;
   bool initial;
 };
-inline constexpr std::array<SwitchSpec, 2> kSwitches = {{
+inline constexpr std::array<SwitchRow, 2> kSwitches = {{
     {"filter", &enabled, false},
     {"bass boost", &bassenabled, false},
 }};
 
 // The filter types the main section is designed as, by their code (the panel's segment index,
 // the settings files' "filttype"). The panel offers the first three.
-struct FilterTypeSpec {
+struct FilterTypeRow {
   int32_t code;
   const char* title;  // the panel's bar; null where it shows none
   const char* name;   // in a sentence's first place
 };
-inline constexpr std::array<FilterTypeSpec, 4> kFilterTypes = {{
+inline constexpr std::array<FilterTypeRow, 4> kFilterTypes = {{
     {0, "Low Pass Filter", "Low pass"},
     {1, "High Pass Filter", "High pass"},
     {2, "High Shelf Filter", "High shelf"},
@@ -76,7 +76,7 @@ inline constexpr std::array<FilterTypeSpec, 4> kFilterTypes = {{
 }};
 
 // The row of a filter type code; null for a code the engine does not design.
-const FilterTypeSpec* filterType(int32_t code);
+const FilterTypeRow* filterType(int32_t code);
 
 // One value of each parameter (the filter type's a whole number).
 struct ParameterValues {

@@ -6,15 +6,15 @@
 
 namespace lowtide {
 
-std::atomic<double> gain{spec(Parameter::filtgain).initial};
-std::atomic<double> freq{spec(Parameter::filtfreq).initial};
-std::atomic<double> bandwidth{spec(Parameter::filtbw).initial};
-std::atomic<int32_t> eqType{static_cast<int32_t>(spec(Parameter::filttype).initial)};
+std::atomic<double> gain{parameterRow(Parameter::filtgain).initial};
+std::atomic<double> freq{parameterRow(Parameter::filtfreq).initial};
+std::atomic<double> bandwidth{parameterRow(Parameter::filtbw).initial};
+std::atomic<int32_t> eqType{static_cast<int32_t>(parameterRow(Parameter::filttype).initial)};
 std::atomic<bool> enabled{kSwitches[0].initial};
 std::atomic<bool> bassenabled{kSwitches[1].initial};
-std::atomic<double> bassgain{spec(Parameter::bassgain).initial};
-std::atomic<double> bassintens{spec(Parameter::bassintens).initial};
-std::atomic<double> bassfreq{spec(Parameter::bassfreq).initial};
+std::atomic<double> bassgain{parameterRow(Parameter::bassgain).initial};
+std::atomic<double> bassintens{parameterRow(Parameter::bassintens).initial};
+std::atomic<double> bassfreq{parameterRow(Parameter::bassfreq).initial};
 std::atomic<bool> plusenabled{false};
 std::atomic<double> srate{0.0};
 std::atomic<uint32_t> streamChannels{2};

@@ -99,7 +99,7 @@ void BoundParameters::store(Parameter p, double value) const {
 
 ParameterValues BoundParameters::values() const {
   ParameterValues v;
-  for (const ParameterSpec& s : kParameters) v[s.id] = load(s.id);
+  for (const ParameterRow& s : kParameters) v[s.id] = load(s.id);
   return v;
 }
 
@@ -175,7 +175,7 @@ bool eqView::initWithNibName(const std::string& nibName, NSBundle* bundle) {
 
 std::string eqView::layoutRefusal(UIView* root) {
   for (const ValueControl& control : kValueControls) {
-    const ParameterSpec& p = spec(control.id);
+    const ParameterRow& p = parameterRow(control.id);
     const std::string why = sliderRangeRefusal((this->*control.slider).get(), control.outlet, {0, p.highest});
     if (!why.empty()) return why;
   }
@@ -183,8 +183,8 @@ std::string eqView::layoutRefusal(UIView* root) {
 }
 
 std::string filterTypeTitle(int32_t type) {
-  const FilterTypeSpec* spec = filterType(type);
-  return spec && spec->title ? spec->title : std::string();
+  const FilterTypeRow* row = filterType(type);
+  return row && row->title ? row->title : std::string();
 }
 
 void eqView::setTitleForType(int32_t type) {
@@ -228,7 +228,7 @@ void eqView::setVars(std::atomic<double>* gain, std::atomic<double>* freq, std::
   for (const ValueControl& c : kValueControls) {
     const double value = boundParameters.load(c.id);
     if (UISlider* slider = (this->*c.slider).get()) slider->setValue(float(value), false);
-    show((this->*c.label).get(), spec(c.id).readOut, value * spec(c.id).readOutScale);
+    show((this->*c.label).get(), parameterRow(c.id).readOut, value * parameterRow(c.id).readOutScale);
   }
   if (powerSwitch) powerSwitch->setOn(load(power), false);
   if (typeControl) typeControl->setSelectedSegmentIndex(load(type));
@@ -240,7 +240,7 @@ void eqView::setVars(std::atomic<double>* gain, std::atomic<double>* freq, std::
 // After a move the read-out is formed in single precision from the slider's value, then widened.
 void eqView::valueMoved(Parameter parameter) {
   const ValueControl& c = controlOf(parameter);
-  const ParameterSpec& s = spec(parameter);
+  const ParameterRow& s = parameterRow(parameter);
   const float value = valueOf((this->*c.slider).get());
   show((this->*c.label).get(), s.movedReadOut, double(value * s.readOutScale));
   boundParameters.store(parameter, double(value));

@@ -4,14 +4,14 @@ namespace lowtide {
 
 void applyAsLastState(const ParameterValues& values) {
   storeParameters(values);
-  for (const SwitchSpec& s : kSwitches) s.variable->store(true, std::memory_order_relaxed);
+  for (const SwitchRow& s : kSwitches) s.variable->store(true, std::memory_order_relaxed);
   selectKernel(case1);
   updateEq();
 }
 
 ParameterValues asSliderValues(const ParameterValues& values) {
   ParameterValues rounded = values;
-  for (const ParameterSpec& p : kParameters)
+  for (const ParameterRow& p : kParameters)
     if (p.real) rounded[p.id] = double(static_cast<float>(values[p.id]));
   return rounded;
 }

@@ -41,7 +41,7 @@ Ref<EQPreset> EQPreset::initWithName(NSString* name, const ParameterValues& valu
   Ref<EQPreset> preset = Ref<EQPreset>::adopt(new EQPreset);
   preset->presetName_ = Ref<NSString>(name);
   preset->settings_ = NSMutableDictionary::dictionary();
-  for (const ParameterSpec& p : kParameters) {
+  for (const ParameterRow& p : kParameters) {
     const double v = values[p.id];
     preset->settings_->setObject(
         p.whole ? NSString::stringWithFormat("%i", static_cast<int32_t>(v)) : NSString::stringWithFormat("%f", v),
@@ -79,7 +79,7 @@ Ref<EQPreset> EQPreset::initWithName(const std::string& name, double bassgain, d
 
 Ref<EQPreset> EQPreset::presetForDict(const NSDictionary* dict) {
   ParameterValues values;
-  for (const ParameterSpec& p : kParameters) {
+  for (const ParameterRow& p : kParameters) {
     values[p.id] = p.whole ? limited(readInt(dict, p.key), static_cast<int32_t>(p.highest))
                            : limited(readDouble(dict, p.key), p.highest);
   }

@@ -51,9 +51,9 @@ const CLI::Validator kPresetName(
     "NAME");
 
 // "Filter type: 0 low pass, 1 high pass, 2 high shelf": the types its range offers.
-std::string filterTypeHelp(const lowtide::ParameterSpec& p) {
+std::string filterTypeHelp(const lowtide::ParameterRow& p) {
   std::string text = p.meaning;
-  for (const lowtide::FilterTypeSpec& type : lowtide::kFilterTypes) {
+  for (const lowtide::FilterTypeRow& type : lowtide::kFilterTypes) {
     if (type.code > p.highest) break;
     std::string name = type.name;
     name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
@@ -80,7 +80,7 @@ CurveCommand::CurveCommand(CLI::App& app) {
       "--preset", o.preset, "The settings of a preset of the device root's store, loaded as the panel loads one")
       ->check(kPresetName);
   last->excludes(preset);
-  for (const lowtide::ParameterSpec& p : lowtide::kParameters) {
+  for (const lowtide::ParameterRow& p : lowtide::kParameters) {
     const std::string name = std::string("--") + p.key;
     CLI::Option* option = p.whole ? command_->add_option(name, o.filttype, filterTypeHelp(p))
                                   : command_->add_option(name, o.values[p.id], p.meaning);

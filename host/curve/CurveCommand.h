@@ -25,7 +25,7 @@ struct CurveOptions {
   // The seven values, by their keys in the settings files; by default the panel's reset values.
   // The filter type is read into `filttype` as a whole number, then stands in `values` too.
   lowtide::ParameterValues values = lowtide::resetValues();
-  int filttype = static_cast<int>(lowtide::spec(lowtide::Parameter::filttype).reset);
+  int filttype = static_cast<int>(lowtide::parameterRow(lowtide::Parameter::filttype).reset);
   bool noFilter = false, noBass = false;
   double rate = 44100;
   int channels = 2;

@@ -70,8 +70,8 @@ bool loadPreset(const std::string& name, std::string& error) {
 }
 
 const char* filterName(int32_t type) {
-  const eq::FilterTypeSpec* spec = eq::filterType(type);
-  return spec ? spec->name : "An unknown filter";
+  const eq::FilterTypeRow* row = eq::filterType(type);
+  return row ? row->name : "An unknown filter";
 }
 
 }  // namespace

@@ -149,11 +149,11 @@ TEST_F(PanelBinding, EachSliderSpansItsParameterRange) {
       {eq::Parameter::bassintens, p.bassIntensitySlider.get()}, {eq::Parameter::filtgain, p.gainSlider.get()},
       {eq::Parameter::filtfreq, p.freqSlider.get()},       {eq::Parameter::filtbw, p.BWSlider.get()}};
   for (const auto& [parameter, slider] : sliders) {
-    ASSERT_NE(slider, nullptr) << eq::spec(parameter).key;
-    EXPECT_EQ(slider->minimumValue(), 0.0f) << eq::spec(parameter).key;
-    EXPECT_EQ(slider->maximumValue(), float(eq::spec(parameter).highest)) << eq::spec(parameter).key;
+    ASSERT_NE(slider, nullptr) << eq::parameterRow(parameter).key;
+    EXPECT_EQ(slider->minimumValue(), 0.0f) << eq::parameterRow(parameter).key;
+    EXPECT_EQ(slider->maximumValue(), float(eq::parameterRow(parameter).highest)) << eq::parameterRow(parameter).key;
   }
-  EXPECT_EQ(p.typeControl->numberOfSegments(), NSUInteger(eq::spec(eq::Parameter::filttype).highest) + 1);
+  EXPECT_EQ(p.typeControl->numberOfSegments(), NSUInteger(eq::parameterRow(eq::Parameter::filttype).highest) + 1);
 }
 
 // The settings code draws nothing: the bound panel shows what it reports.
