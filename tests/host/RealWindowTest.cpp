@@ -97,10 +97,28 @@ class RealWindowTest : public ::testing::Test {
     return out;
   }
 
+  // Starts `tunely play` with `arguments` in a window on the test's display at scale 1, playing to
+  // SDL's disk audio driver into `sound`; its messages go to `log`. The X11 and D-Bus client
+  // libraries under SDL's video keep blocks for the life of the process that the sanitizer
+  // build's leak check would report, so it is off for the player.
+  pid_t startPlayer(std::vector<std::string> arguments, const std::string& sound, const std::string& log) {
+    arguments.insert(arguments.begin(), {TUNELY_COMMAND, "play"});
+    arguments.insert(arguments.end(), {"--window", "--scale", "1"});
+    return spawn(arguments,
+                 {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + sound, "ASAN_OPTIONS=detect_leaks=0"},
+                 log);
+  }
+
   TempFolder temp_;
   std::string display_;
   pid_t xvfb_ = 0;
 };
+
+// Waits up to 15 s for the player to write a file (a screenshot step's marker).
+bool waitFile(const std::string& path) {
+  for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
+  return fs::exists(path);
+}
 
 // Whether a screenshot shows the panel: the panel's dark bar under the status bar, where the
 // player shows white.
@@ -118,13 +136,9 @@ TEST_F(RealWindowTest, AClickOpensThePanelADragMovesTheEngineAndCtrlQEndsTheSess
   std::ofstream script(temp_.file("shots.script"));
   for (int i = 1; i <= 60; ++i) script << i * 0.5 << " screenshot " << temp_.file("shot" + std::to_string(i) + ".png") << "\n";
   script.close();
-  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("in.wav"), "--window",
-                              "--scale", "1", "--script", temp_.file("shots.script")},
-                             // The X11 and D-Bus client libraries under SDL's video keep blocks for the
-                             // life of the process that the sanitizer build's leak check would report.
-                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
-                              "ASAN_OPTIONS=detect_leaks=0"},
-                             temp_.file("player.log"));
+  const pid_t player = startPlayer({"--device-root", root, temp_.file("in.wav"),
+                                    "--script", temp_.file("shots.script")},
+                                   temp_.file("sound.raw"), temp_.file("player.log"));
   ASSERT_NE(player, 0);
   const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
@@ -201,18 +215,12 @@ TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
          // Reached only once Escape has taken the dialog away.
          << "10.0 tap \"Options\"\n10.0 tap \"Cancel\"\n10.1 screenshot " << marker(3) << "\n";
   script.close();
-  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("one.wav"), temp_.file("two.wav"),
-                              "--window", "--scale", "1", "--script", temp_.file("desk.script")},
-                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
-                              "ASAN_OPTIONS=detect_leaks=0"},
-                             temp_.file("player.log"));
+  const pid_t player = startPlayer({"--device-root", root, temp_.file("one.wav"), temp_.file("two.wav"),
+                                    "--script", temp_.file("desk.script")},
+                                   temp_.file("sound.raw"), temp_.file("player.log"));
   ASSERT_NE(player, 0);
   const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
-  auto waitFile = [](const std::string& path) {
-    for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
-    return fs::exists(path);
-  };
   ASSERT_TRUE(waitFile(marker(1))) << fileContents(temp_.file("player.log"));
   xdotool("type --window " + window + " Mix");
   ASSERT_TRUE(waitFile(marker(2))) << fileContents(temp_.file("player.log"));
@@ -232,11 +240,8 @@ TEST_F(RealWindowTest, DesktopKeysWheelAndCtrlQWithThePanelOpen) {
       << fileContents(lastStatePath(root));
 
   // The Now Playing screen: the wheel turns the volume down three steps, the next key skips.
-  const pid_t again = spawn({TUNELY_COMMAND, "play", "--device-root", root, temp_.file("one.wav"), temp_.file("two.wav"),
-                             "--window", "--scale", "1"},
-                            {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound2.raw"),
-                             "ASAN_OPTIONS=detect_leaks=0"},
-                            temp_.file("again.log"));
+  const pid_t again = startPlayer({"--device-root", root, temp_.file("one.wav"), temp_.file("two.wav")},
+                                  temp_.file("sound2.raw"), temp_.file("again.log"));
   ASSERT_NE(again, 0);
   const std::string window2 = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window2.empty()) << fileContents(temp_.file("again.log"));
@@ -268,11 +273,9 @@ TEST_F(RealWindowTest, TheWindowStaysAtTheEndOfTheQueueAndPlayStartsItAgain) {
          << "5.0 screenshot " << marker(2) << "\n5.0 tap play\n"  // a b once more
          << "8.0 screenshot " << marker(3) << "\n";
   script.close();
-  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", temp_.file("device"), temp_.file("a.wav"),
-                              temp_.file("b.wav"), "--window", "--scale", "1", "--script", temp_.file("end.script")},
-                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
-                              "ASAN_OPTIONS=detect_leaks=0"},
-                             temp_.file("player.log"));
+  const pid_t player = startPlayer({"--device-root", temp_.file("device"), temp_.file("a.wav"), temp_.file("b.wav"),
+                                    "--script", temp_.file("end.script")},
+                                   temp_.file("sound.raw"), temp_.file("player.log"));
   ASSERT_NE(player, 0);
   for (int i = 0; i < 400 && !fs::exists(marker(3)); ++i) std::this_thread::sleep_for(50ms);
   ASSERT_TRUE(fs::exists(marker(1)) && fs::exists(marker(2)) && fs::exists(marker(3)))
@@ -329,18 +332,12 @@ TEST_F(RealWindowTest, TheBKeyComparesOverThePanel) {
   auto marker = [&](int n) { return temp_.file("marker" + std::to_string(n) + ".png"); };
   std::ofstream(temp_.file("b.script")) << "0.3 tap eq-button\n1.0 screenshot " << marker(1) << "\n3.0 screenshot "
                                         << marker(2) << "\n";
-  const pid_t player = spawn({TUNELY_COMMAND, "play", "--device-root", temp_.file("device"), temp_.file("one.wav"),
-                              "--window", "--scale", "1", "--script", temp_.file("b.script")},
-                             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + temp_.file("sound.raw"),
-                              "ASAN_OPTIONS=detect_leaks=0"},
-                             temp_.file("player.log"));
+  const pid_t player = startPlayer({"--device-root", temp_.file("device"), temp_.file("one.wav"),
+                                    "--script", temp_.file("b.script")},
+                                   temp_.file("sound.raw"), temp_.file("player.log"));
   ASSERT_NE(player, 0);
   const std::string window = xdotool("search --sync --onlyvisible --class tunely");
   ASSERT_FALSE(window.empty()) << fileContents(temp_.file("player.log"));
-  auto waitFile = [](const std::string& path) {
-    for (int i = 0; i < 300 && !fs::exists(path); ++i) std::this_thread::sleep_for(50ms);
-    return fs::exists(path);
-  };
   ASSERT_TRUE(waitFile(marker(1))) << fileContents(temp_.file("player.log"));
   xdotool("key --window " + window + " b");
   ASSERT_TRUE(waitFile(marker(2))) << fileContents(temp_.file("player.log"));
