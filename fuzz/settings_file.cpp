@@ -25,7 +25,7 @@
 #include "Lowtide/settings/PresetManager.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/DeviceRoot.h"
-#include "tests/foundation/XmlCharacters.h"
+#include "tests/support/XmlCharacters.h"
 #include "uikit/UIAlertView.h"
 
 using lowtide::EQPreset;

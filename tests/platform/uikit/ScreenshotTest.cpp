@@ -1,5 +1,5 @@
 // Screenshots of a screen holding every control, loaded from a layout file as an app's screen
-// would be, drawn at 1x and 2x and compared with the reference images in tests/uikit/reference/
+// would be, drawn at 1x and 2x and compared with the reference images in tests/platform/uikit/reference/
 // (see ImageCompare.h; TUNELY_UPDATE_REFERENCES=1 makes them anew). A second state shows an
 // action sheet and an alert over the same screen.
 #include <gtest/gtest.h>
@@ -225,7 +225,7 @@ class Screenshot : public UIKitFixture {
 
   // Both scales of what the window shows, against "<name>@1x.png" and "<name>@2x.png".
   void expectMatchesReferences(const std::string& name) {
-    const std::string folder = std::string(TUNELY_SOURCE_DIR) + "/tests/uikit/reference/";
+    const std::string folder = std::string(TUNELY_SOURCE_DIR) + "/tests/platform/uikit/reference/";
     for (int scale : {1, 2}) {
       SCOPED_TRACE("scale " + std::to_string(scale));
       const CGImage shot = window->snapshot(scale);

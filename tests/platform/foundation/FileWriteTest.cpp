@@ -8,7 +8,7 @@
 
 #include "foundation/NSFileManager.h"
 #include "foundation/NSNumber.h"
-#include "foundation/TempDeviceRoot.h"
+#include "TempDeviceRoot.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "host/script/SessionScript.h"
-#include "host/text/MessageText.h"
 
 namespace {
 
@@ -48,15 +47,6 @@ TEST(SessionScript, WordsInMessagesAreEscapedAndCut) {
   EXPECT_EQ(error.find('\x1b'), std::string::npos);
   EXPECT_EQ(error.find('\x07'), std::string::npos);
   EXPECT_EQ(error, "s.script:1: unknown verb \"\\e]0;title\\x07" + std::string(64 - 10, 'x') + "\u2026\"");
-}
-
-TEST(MessageText, ControlsInvalidBytesAndC1ControlsAreEscapedAndUtf8Kept) {
-  EXPECT_EQ(host::printable(std::string("a\0b\tc\n\x7f", 7)), "a\\x00b\\tc\\n\\x7f");
-  EXPECT_EQ(host::printable("caf\xC3\xA9 \xE2\x80\x94 \xC2\x9B" "31m \xFF \xC0\xAF \\"),
-            "caf\xC3\xA9 \xE2\x80\x94 \\xc2\\x9b31m \\xff \\xc0\\xaf \\\\");
-  EXPECT_EQ(host::printable("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9\u2026");
-  EXPECT_EQ(host::printable("abc", 3), "abc");
-  EXPECT_EQ(host::quotedPath("/tmp/nonexist\x1b]0;title\x07.wav"), "\"/tmp/nonexist\\e]0;title\\x07.wav\"");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "foundation/NSData.h"
-#include "foundation/TempDeviceRoot.h"
+#include "TempDeviceRoot.h"
 
 namespace {
 

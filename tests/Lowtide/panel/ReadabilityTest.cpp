@@ -2,11 +2,11 @@
 // both preset dialogs, a row swiped for Delete), on every device profile at 1x and 2x: every
 // text drawn is at least 11 points, stands out from what was drawn under it (4.5:1; 3:1 from
 // 18 points, or 14 bold), and is shown whole. Each screen is then compared with its reference
-// picture in tests/panel/reference/.
+// picture in tests/Lowtide/panel/reference/.
 #include <string>
 #include <vector>
 
-#include "../ImageCompare.h"
+#include "ImageCompare.h"
 #include "PanelFixture.h"
 #include "host/player/MarqueeLabel.h"
 #include "uikit/UITableView.h"
@@ -78,7 +78,7 @@ class Readability : public PanelTest, public ::testing::WithParamInterface<const
         const double contrast = CGColorContrastRatio(CGColorOver(t.colour, t.behind), t.behind);
         EXPECT_GE(contrast, large ? 3.0 : 4.5) << describe(t);
       }
-      const std::string reference = std::string(TUNELY_SOURCE_DIR) + "/tests/panel/reference/" + name + "-" +
+      const std::string reference = std::string(TUNELY_SOURCE_DIR) + "/tests/Lowtide/panel/reference/" + name + "-" +
                                     GetParam() + "@" + std::to_string(scale) + "x.png";
       EXPECT_TRUE(image_compare::MatchesReference(shot, reference));
     }

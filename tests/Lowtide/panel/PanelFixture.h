@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "../player/PlayerFixture.h"
+#include "PlayerFixture.h"
 #include "Lowtide/engine/ParameterSet.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/NSDictionary.h"

@@ -9,7 +9,7 @@
 #include "Lowtide/settings/SettingsFiles.h"
 #include "SettingsFixture.h"
 #include "foundation/NSPropertyListSerialization.h"
-#include "foundation/XmlCharacters.h"
+#include "XmlCharacters.h"
 
 using lowtide::EQPreset;
 using lowtide::kPresetsPath;

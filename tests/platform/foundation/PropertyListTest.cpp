@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "foundation/BinaryPlist.h"
+#include "BinaryPlist.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSPropertyListSerialization.h"
-#include "foundation/TempDeviceRoot.h"
-#include "foundation/XmlCharacters.h"
+#include "TempDeviceRoot.h"
+#include "XmlCharacters.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "Lowtide/panel/SaveFailureAlert.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "Lowtide/settings/PresetManager.h"
-#include "foundation/TempDeviceRoot.h"
+#include "TempDeviceRoot.h"
 
 class SettingsTest : public TempDeviceRoot {
  protected:

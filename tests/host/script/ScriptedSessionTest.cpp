@@ -232,7 +232,7 @@ TEST_F(ScriptedSessionTest, ThePlayerAndTheOpenPanelLookAsTheirReferences) {
                                                                       "1.0 slide gainSlider 6\n"
                                                                       "1.5 screenshot " + shots + "/panel.png\n"));
   ASSERT_EQ(r.status, 0) << r.output;
-  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/reference/";
+  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/script/reference/";
   for (const char* name : {"player", "panel"}) {
     CGImage shot;
     ASSERT_TRUE(CGImageReadPNG(shots + "/" + name + ".png", shot)) << name;
@@ -278,7 +278,7 @@ namespace {
 // their buttons.
 TEST_F(ScriptedSessionTest, NowPlayingWithShuffleRepeatAndVolumeLooksAsItsReferences) {
   writeFloatWav(file("Evening Walk.wav"), testSignal(44100, 2, 2.0));
-  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/reference/";
+  const std::string references = std::string(TUNELY_SOURCE_DIR) + "/tests/host/script/reference/";
   for (int scale : {1, 2}) {
     SCOPED_TRACE(scale);
     const std::string shot = file("now-playing.png");

@@ -11,7 +11,7 @@
 #include "Lowtide/engine/biquad.h"
 #include "Lowtide/settings/SettingsFiles.h"
 #include "SettingsFixture.h"
-#include "foundation/BinaryPlist.h"
+#include "BinaryPlist.h"
 #include "foundation/NSNumber.h"
 
 using lowtide::kLastStatePath;

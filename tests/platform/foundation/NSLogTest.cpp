@@ -1,6 +1,7 @@
-// NSLog from the audio thread: the line is only queued, whatever the writer is doing; the
-// logging thread writes it; lines keep the order they were logged in across threads; a full
-// queue says how many lines it dropped; and what is queued is written when the process exits.
+// NSLog formats a line into the sink set, or onto standard error without one. From the audio
+// thread the line is only queued, whatever the writer is doing; the logging thread writes it;
+// lines keep the order they were logged in across threads; a full queue says how many lines it
+// dropped; and what is queued is written when the process exits.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -106,6 +107,30 @@ class NSLogTest : public ::testing::Test {
 };
 
 }  // namespace
+
+// A sink set over the fixture's gets the lines; setting the fixture's back hands this one back.
+TEST_F(NSLogTest, FormatsLinesIntoTheSinkAndRestoresThePreviousOne) {
+  std::vector<std::string> lines;
+  NSLogSink previous = NSLogSetSink([&](const std::string& line) { lines.push_back(line); });
+  NSLog("MTAudioProcessingTapGetSourceAudio: %d", -1);
+  NSLog("%s", "");
+  NSLog("%s", std::string(5000, 'x').c_str());
+  NSLogSink mine = NSLogSetSink(previous);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "MTAudioProcessingTapGetSourceAudio: -1");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2].size(), 5000u);
+  ASSERT_TRUE(static_cast<bool>(mine));
+}
+
+TEST_F(NSLogTest, WritesToStandardErrorWithoutASink) {
+  NSLogSink previous = NSLogSetSink(nullptr);
+  testing::internal::CaptureStderr();
+  NSLog("Unsupported tap processing format.");
+  const std::string err = testing::internal::GetCapturedStderr();
+  NSLogSetSink(previous);
+  EXPECT_EQ(err, "Unsupported tap processing format.\n");
+}
 
 TEST_F(NSLogTest, AnAudioThreadLineWaitsForNoWriterAndTheLoggingThreadWritesIt) {
   sink_->hold();
