@@ -78,9 +78,9 @@ set(PLATFORM_SOURCES
   platform/uikit/UIWindow.cpp
 )
 
-# The system (the lowtide library); its load-time initialiser and the engine's test support are
-# targets of their own.
-set(LOWTIDE_SOURCES
+# The system, one library per part of Lowtide/ (lowtide_<part>); its load-time initialiser and the
+# engine's test support are targets of their own.
+set(LOWTIDE_engine_SOURCES
   Lowtide/engine/Designs.cpp
   Lowtide/engine/KernelWalk.cpp
   Lowtide/engine/Kernels.cpp
@@ -90,29 +90,37 @@ set(LOWTIDE_SOURCES
   Lowtide/engine/Preparation.cpp
   Lowtide/engine/ProcessingTap.cpp
   Lowtide/engine/biquad.cpp
+)
+set(LOWTIDE_settings_SOURCES
+  Lowtide/settings/ApplySettings.cpp
+  Lowtide/settings/EQPreset.cpp
+  Lowtide/settings/LastState.cpp
+  Lowtide/settings/PresetManager.cpp
+  Lowtide/settings/SettingsFiles.cpp
+)
+set(LOWTIDE_response_SOURCES
+  Lowtide/response/ChainPeakExport.cpp
+  Lowtide/response/ChainResponse.cpp
+  Lowtide/response/LiveChain.cpp
+  Lowtide/response/PeakGain.cpp
+  Lowtide/response/ResponsePlot.cpp
+)
+set(LOWTIDE_panel_SOURCES
   Lowtide/panel/HazeTranslucentView.cpp
   Lowtide/panel/LoadPresetViewController.cpp
   Lowtide/panel/OptionsMenu.cpp
   Lowtide/panel/PanelLayoutCheck.cpp
   Lowtide/panel/PresetGlue.cpp
   Lowtide/panel/ResponseCurveView.cpp
-  Lowtide/panel/ResponsePlot.cpp
   Lowtide/panel/SaveFailureAlert.cpp
   Lowtide/panel/SavePresetViewController.cpp
   Lowtide/panel/eqView.cpp
+)
+set(LOWTIDE_player_SOURCES
   Lowtide/player/ControlsHooks.cpp
   Lowtide/player/HookRegistry.cpp
   Lowtide/player/ShowControls.cpp
   Lowtide/player/TapAttachment.cpp
-  Lowtide/response/ChainPeakExport.cpp
-  Lowtide/response/ChainResponse.cpp
-  Lowtide/response/LiveChain.cpp
-  Lowtide/response/PeakGain.cpp
-  Lowtide/settings/ApplySettings.cpp
-  Lowtide/settings/EQPreset.cpp
-  Lowtide/settings/LastState.cpp
-  Lowtide/settings/PresetManager.cpp
-  Lowtide/settings/SettingsFiles.cpp
 )
 
 # The host music player (tunely_host), but for its main and the curve program.

@@ -3,8 +3,8 @@
 # here, as a new source file is added to Sources.cmake.
 #
 # Each program links its own layer and what that layer may use, no more: the platform's tests
-# link the platform library alone; the system's link the system (and, where the system works
-# on the player's screen, the host player it hooks); the host's link the host (and the system's
+# link the platform library alone; the system's link the part they test and the parts it builds
+# on (and, where the system works on the player's screen, the host player it hooks); the host's link the host (and the system's
 # engine where a render is checked against what the engine makes of the same audio).
 
 find_package(GTest REQUIRED)
@@ -99,25 +99,27 @@ tunely_test(test_lowtide_engine LINK lowtide_testing SOURCES
   tests/Lowtide/engine/NonFiniteInputTest.cpp
   tests/Lowtide/engine/TapTest.cpp)
 
-tunely_test(test_lowtide_response LINK lowtide_testing SOURCES
+tunely_test(test_lowtide_response LINK lowtide_testing lowtide_response SOURCES
   tests/Lowtide/response/ChannelWalkTest.cpp
   tests/Lowtide/response/PeakGainTest.cpp)
 
-tunely_test(test_lowtide_settings LINK lowtide_testing SOURCES
+# A refused save is shown as the bound panel shows it: through the panel's alert.
+tunely_test(test_lowtide_settings LINK lowtide_testing lowtide_settings lowtide_panel SOURCES
   tests/Lowtide/settings/EQPresetTest.cpp
   tests/Lowtide/settings/LastStateTest.cpp
   tests/Lowtide/settings/PresetManagerTest.cpp
   tests/Lowtide/settings/PresetNeighboursTest.cpp)
 
 # The hooks and the panel act on the player's own screen: these link the host player they hook,
-# and find the built library and resources it installs.
-tunely_test(test_lowtide_player LINK lowtide_testing tunely_host RUNS_PLAYER SOURCES
+# and find the built library and resources it installs. The panel is reached through the
+# player's controls button, as a listener reaches it.
+tunely_test(test_lowtide_player LINK lowtide_testing lowtide_player tunely_host RUNS_PLAYER SOURCES
   tests/Lowtide/player/ControlsHooksTest.cpp
   tests/Lowtide/player/LoadTimeInitialiserTest.cpp
   tests/Lowtide/player/PlatformStandInsTest.cpp
   tests/Lowtide/player/TapAttachmentTest.cpp)
 
-tunely_test(test_lowtide_panel LINK lowtide_testing tunely_host RUNS_PLAYER SOURCES
+tunely_test(test_lowtide_panel LINK lowtide_testing lowtide_player tunely_host RUNS_PLAYER SOURCES
   tests/Lowtide/panel/BackdropTest.cpp
   tests/Lowtide/panel/BindingTest.cpp
   tests/Lowtide/panel/LayoutRefusalTest.cpp
@@ -193,6 +195,35 @@ tunely_test(test_scripts LINK tunely_command_harness SOURCES
   tests/scripts/TestAllScriptTest.cpp)
 
 # --- Whole-build checks ---
+
+# Each layer, and each part of the system, reaches only what it may use. A probe includes one
+# header with a target's include roots: a header the target may not use is not found, so the
+# build of the probe fails naming it. The first probe includes a header its target may use and
+# must compile, which shows that the others fail for the header they name and nothing else.
+function(include_probe name target header)
+  add_library(include_probe_${name} OBJECT EXCLUDE_FROM_ALL tests/layers/IncludeProbe.cpp)
+  target_link_libraries(include_probe_${name} PRIVATE ${target})
+  target_compile_definitions(include_probe_${name} PRIVATE PROBED_HEADER="${header}")
+  add_test(NAME Layers.${name} COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target include_probe_${name})
+  set_tests_properties(Layers.${name} PROPERTIES RESOURCE_LOCK build_tree TIMEOUT 300)
+endfunction()
+function(forbidden_include name target header)
+  include_probe(${name} ${target} ${header})
+  string(REPLACE "." "\\." pattern ${header})
+  set_tests_properties(Layers.${name} PROPERTIES
+    PASS_REGULAR_EXPRESSION "${pattern}: No such file or directory|'${pattern}' file not found")
+endfunction()
+include_probe(ThePanelReachesTheSettings lowtide_panel Lowtide/settings/EQPreset.h)
+forbidden_include(ThePlatformCannotReachTheSystem tunely_platform Lowtide/engine/Equalizer.h)
+forbidden_include(ThePlatformCannotReachTheHost tunely_platform host/media/BlockRing.h)
+forbidden_include(TheEngineCannotReachTheHost lowtide_engine host/media/BlockRing.h)
+forbidden_include(TheSystemsPlayerCannotReachTheHost lowtide_player host/player/PlayerClasses.h)
+forbidden_include(TheHostCannotReachTheSystem tunely_host Lowtide/engine/Equalizer.h)
+forbidden_include(TheEngineCannotReachTheSettings lowtide_engine Lowtide/settings/EQPreset.h)
+forbidden_include(TheSettingsCannotReachThePanel lowtide_settings Lowtide/panel/SaveFailureAlert.h)
+forbidden_include(TheResponseCannotReachTheSettings lowtide_response Lowtide/settings/EQPreset.h)
+forbidden_include(ThePanelCannotReachThePlayer lowtide_panel Lowtide/player/TapAttachment.h)
+forbidden_include(TheCurveCannotReachThePanel tunely_curve Lowtide/panel/eqView.h)
 
 add_test(NAME Layers.ThePlayerLinksNoneOfTheSystem
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/layers/player-links-no-system.sh $<TARGET_FILE:tunely>)

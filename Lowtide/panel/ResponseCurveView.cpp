@@ -1,7 +1,7 @@
 #include "Lowtide/panel/ResponseCurveView.h"
 
 #include "Lowtide/engine/Equalizer.h"
-#include "Lowtide/panel/ResponsePlot.h"
+#include "Lowtide/response/ResponsePlot.h"
 #include "Lowtide/response/LiveChain.h"
 #include "uikit/UIWindow.h"
 

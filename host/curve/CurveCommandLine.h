@@ -1,7 +1,7 @@
 // The command line of `tunely curve`, run by tunely-curve, a program of its own: it links the
-// system's engine and settings code, which the player does not, so the player process holds no
-// second copy of the engine's variables beside the ones Lowtide.dylib brings. `tunely curve ...`
-// runs it with its own arguments.
+// system's engine, settings and response code, which the player does not, so the player process
+// holds no second copy of the engine's variables beside the ones Lowtide.dylib brings.
+// `tunely curve ...` runs it with its own arguments.
 #pragma once
 
 namespace host {

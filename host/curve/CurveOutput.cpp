@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Lowtide/panel/ResponsePlot.h"
+#include "Lowtide/response/ResponsePlot.h"
 #include "Lowtide/response/PeakGain.h"
 
 namespace host {

@@ -1,4 +1,4 @@
-#include "Lowtide/panel/ResponsePlot.h"
+#include "Lowtide/response/ResponsePlot.h"
 
 #include <optional>
 
