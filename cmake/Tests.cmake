@@ -142,6 +142,9 @@ tunely_test(test_host_curve LINK tunely_command_harness RUNS_PLAYER SOURCES
   tests/host/curve/CurveMeasurementTest.cpp
   tests/host/curve/CurveTextTest.cpp)
 
+tunely_test(test_host_demo LINK tunely_host SOURCES
+  tests/host/demo/DemoSongTest.cpp)
+
 tunely_test(test_host_desktop LINK tunely_command_harness RUNS_PLAYER SOURCES
   tests/host/desktop/PipeWireSinkTest.cpp
   tests/host/desktop/PrivatePipeWire.cpp)

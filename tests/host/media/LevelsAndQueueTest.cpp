@@ -1,9 +1,8 @@
-// Level meters, the offline queue's format check and the demo song.
+// Level meters and the offline queue's format check.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "host/demo/DemoSong.h"
 #include "host/media/LevelMeter.h"
 #include "host/media/OfflineRenderer.h"
 
@@ -90,27 +89,6 @@ TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
   const std::string message = host::findFormatMismatch(q);
   EXPECT_NE(message.find("\"c.wav\" has 48000 Hz, 2 channels"), std::string::npos) << message;
   EXPECT_EQ(message.find("d.wav"), std::string::npos) << message;
-}
-
-TEST(DemoSong, IsDeterministicTensOfSecondsLongAndCarriesRealBass) {
-  const host::DecodedAudio song = host::synthesizeDemoSong();
-  EXPECT_EQ(song.samples, host::synthesizeDemoSong().samples);
-  const double seconds = double(song.frames) / song.sampleRate;
-  EXPECT_GT(seconds, 20);
-  EXPECT_LT(seconds, 60);
-  // Share of the energy below about 150 Hz (a one-pole low pass on the left channel).
-  const double k = std::exp(-2 * M_PI * 150 / song.sampleRate);
-  double low = 0, all = 0, y = 0, peak = 0;
-  for (int64_t i = 0; i < song.frames; ++i) {
-    const double x = song.samples[size_t(i) * 2];
-    y = (1 - k) * x + k * y;
-    low += y * y;
-    all += x * x;
-    peak = std::max(peak, std::fabs(x));
-  }
-  EXPECT_GT(low / all, 0.4);
-  // Headroom for the bass boost.
-  EXPECT_LT(peak, 0.6);
 }
 
 }  // namespace
