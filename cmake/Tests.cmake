@@ -154,6 +154,9 @@ tunely_test(test_host_install LINK tunely_command_harness RUNS_PLAYER SOURCES
   tests/host/install/ReadOnlyDeviceRootTest.cpp
   tests/host/install/ReadOnlyView.cpp)
 
+tunely_test(test_host_loader LINK tunely_command_harness SOURCES
+  tests/host/loader/SubstrateLoaderTest.cpp)
+
 # libebur128 is the loudness meter's reference.
 tunely_test(test_host_media LINK tunely_command_harness lowtide_testing PkgConfig::EBUR128 RUNS_PLAYER SOURCES
   tests/host/media/AudioThreadAllocationTest.cpp
