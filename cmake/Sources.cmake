@@ -65,6 +65,7 @@ set(PLATFORM_SOURCES
   platform/uikit/UIScreen.cpp
   platform/uikit/UIScrollView.cpp
   platform/uikit/UISegmentedControl.cpp
+  platform/uikit/SliderReadout.cpp
   platform/uikit/UISlider.cpp
   platform/uikit/UISwitch.cpp
   platform/uikit/UITableView.cpp

@@ -70,6 +70,7 @@ tunely_test(test_platform_uikit LINK tunely_platform SOURCES
   tests/platform/uikit/LayoutLoaderTest.cpp
   tests/platform/uikit/ListLayoutTest.cpp
   tests/platform/uikit/ScreenshotTest.cpp
+  tests/platform/uikit/SliderReadoutTest.cpp
   tests/platform/uikit/TouchDeliveryTest.cpp
   tests/platform/uikit/UIActionSheetTest.cpp
   tests/platform/uikit/UIAlertViewOnScreenTest.cpp
@@ -121,7 +122,9 @@ tunely_test(test_lowtide_player LINK lowtide_testing lowtide_player tunely_host 
 
 tunely_test(test_lowtide_panel LINK lowtide_testing lowtide_player tunely_host RUNS_PLAYER SOURCES
   tests/Lowtide/panel/BackdropTest.cpp
+  tests/Lowtide/panel/BandsPageTest.cpp
   tests/Lowtide/panel/BindingTest.cpp
+  tests/Lowtide/panel/CurveStripScaleTest.cpp
   tests/Lowtide/panel/LayoutRefusalTest.cpp
   tests/Lowtide/panel/OptionsTest.cpp
   tests/Lowtide/panel/PresentationTest.cpp

@@ -10,6 +10,9 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSPropertyListSerialization.h"
 #include "objc/ClassMembers.h"
+#include "uikit/SliderReadout.h"
+#include "uikit/UILabel.h"
+#include "uikit/UISlider.h"
 #include "uikit/UIView.h"
 
 OBJC_CLASS(UINib, NSObject)
@@ -22,7 +25,7 @@ struct Refusal {
 };
 
 const std::set<std::string, std::less<>> kElementKeys = {"class", "frame", "properties", "outlet", "name",
-                                                          "actions", "connections", "subviews"};
+                                                          "actions", "connections", "subviews", "readout"};
 
 // Builds the objects of a layout, remembering what must be connected to the owner; nothing
 // reaches the owner until every element has been built and checked.
@@ -83,6 +86,9 @@ class LayoutBuilder {
           if (!sub->isKindOfClass(UIView::runtimeClass())) throw Refusal{join(itemAt, "class"), "a subview must be a view"};
           view->addSubview(static_cast<UIView*>(sub.get()));
         }
+      } else if (key == "readout") {
+        if (!object->isKindOfClass(UILabel::runtimeClass())) throw Refusal{at, "only a label reads out a slider"};
+        readouts_.push_back(readoutOf(object, value.get(), at));
       } else if (class_hasObjectList(cls, key.c_str())) {
         const std::vector<NSObject*> items = listOf(value.get(), at);
         std::vector<Ref<NSObject>> made;
@@ -95,6 +101,21 @@ class LayoutBuilder {
       }
     }
     return object;
+  }
+
+  // Shows each slider's value in its read-out label, once every read-out names a slider of the
+  // layout: the labels are the tree's own, so a later refusal takes them away with it.
+  void bindReadouts() {
+    std::vector<UISlider*> sliders;
+    for (const Readout& r : readouts_) {
+      const std::string at = join(r.place, "slider");
+      NSObject* source = named(r.slider, at);
+      if (!source->isKindOfClass(UISlider::runtimeClass()))
+        throw Refusal{at, "\"" + r.slider + "\" is a " + class_getName(source->isa) + ", not a slider"};
+      sliders.push_back(static_cast<UISlider*>(source));
+    }
+    for (size_t i = 0; i < readouts_.size(); ++i)
+      bindSliderReadout(static_cast<UILabel*>(readouts_[i].label.get()), sliders[i], readouts_[i].format);
   }
 
   // Connects everything to the owner; undoes the outlets it set if one of them refuses.
@@ -140,6 +161,32 @@ class LayoutBuilder {
     Ref<NSObject> object;
     std::string outlet, target, place;
   };
+  struct Readout {
+    Ref<NSObject> label;
+    std::string slider, format, place;
+  };
+
+  // {"slider": name of a slider element, "format": how its value is written}, both needed.
+  static Readout readoutOf(const Ref<NSObject>& label, const NSObject* value, const std::string& place) {
+    Readout r{label, {}, {}, place};
+    bool hasSlider = false, hasFormat = false;
+    for (const auto& [key, v] : entriesOf(value, place)) {
+      const std::string at = join(place, key);
+      if (key == "slider") {
+        r.slider = textOf(v.get(), at);
+        hasSlider = true;
+      } else if (key == "format") {
+        r.format = textOf(v.get(), at);
+        if (std::string why = sliderReadoutFormatRefusal(r.format); !why.empty()) throw Refusal{at, why};
+        hasFormat = true;
+      } else {
+        throw Refusal{at, "unknown key (a read-out has \"slider\" and \"format\")"};
+      }
+    }
+    if (!hasSlider) throw Refusal{place, "a read-out names its \"slider\""};
+    if (!hasFormat) throw Refusal{place, "a read-out needs a \"format\""};
+    return r;
+  }
 
   static std::string join(const std::string& place, const std::string& key) {
     return place.empty() ? key : place + "." + key;
@@ -189,6 +236,7 @@ class LayoutBuilder {
   std::vector<Outlet> outlets_;
   std::vector<Action> actions_;
   std::vector<Connection> connections_;
+  std::vector<Readout> readouts_;
   std::vector<std::string> connectedOutlets_;
 };
 
@@ -224,6 +272,7 @@ Ref<UIView> UINib::instantiateWithOwner(id owner, std::string& error, const Chec
     LayoutBuilder builder(owner);
     Ref<NSObject> top = builder.build(root.get(), "");
     if (!top->isKindOfClass(UIView::runtimeClass())) throw Refusal{"class", "the root element must be a view"};
+    builder.bindReadouts();
     builder.connect();
     Ref<UIView> view(static_cast<UIView*>(top.get()));
     if (check) {

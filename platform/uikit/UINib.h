@@ -12,6 +12,9 @@
 //   connections  outlet of this object -> "owner" or the name of another element
 //                ("dataSource": "owner")
 //   subviews     the view's subviews, elements, back to front
+//   readout      a label's only: {"slider": name of a slider element, "format": "%+.1f dB"};
+//                the label shows that slider's value in that format from the start and after
+//                every change (see SliderReadout.h)
 //   any object list the class declares ("items" of a bar), elements of the list's class
 // Anything wrong (a file that cannot be read, an unknown class, key, property, outlet, event or
 // selector, a value of the wrong type) refuses the whole layout: no object of it reaches the

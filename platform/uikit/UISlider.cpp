@@ -33,6 +33,7 @@ UISlider::UISlider(CGRect frame) : UIControl(frame), thumb_(make<UIDrawnView>(&U
 }
 
 void UISlider::setValue(float value, bool animated) {
+  const float before = value_;
   value_ = std::clamp(value, minimum_, maximum_);
   if (animated) {
     UIView::animateWithDuration(kAnimationDuration, [this] { placeThumb(); });
@@ -40,6 +41,13 @@ void UISlider::setValue(float value, bool animated) {
     thumb_->removeAllAnimations();
     placeThumb();
   }
+  if (value_ != before) tellValueObservers();
+}
+
+// From a copy: an observer may add another (which hears only later changes) while it runs.
+void UISlider::tellValueObservers() {
+  const std::vector<ValueObserver> observers = valueObservers_;
+  for (const ValueObserver& observer : observers) observer(value_);
 }
 
 void UISlider::setMinimumValue(float minimum) {
@@ -138,6 +146,7 @@ bool UISlider::continueTrackingWithTouch(UITouch* touch, UIEvent* event) {
   if (value != value_) {
     value_ = value;
     placeThumb();
+    tellValueObservers();
     if (continuous_) sendActionsForControlEvents(UIControlEventValueChanged, event);
   }
   return true;

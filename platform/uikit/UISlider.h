@@ -5,11 +5,15 @@
 // beyond the slider's bounds if need be. While it is dragged the value follows the finger,
 // clamped to the range, and a continuous slider sends value-changed on every move that changes
 // it; one that is not continuous sends it once when the finger lifts, if the value changed.
-// Setting the value from code sends no action.
+// Setting the value from code sends no action; value observers hear of every change, however
+// it came (a drag, code, a new range that clamps it).
 //
 // iOS 7 look: a 2-point track, tint-coloured left of the thumb and light grey right of it, and
 // a white round thumb with a soft grey edge and shadow.
 #pragma once
+
+#include <functional>
+#include <vector>
 
 #include "uikit/UIControl.h"
 #include "uikit/UIDrawnView.h"
@@ -33,6 +37,12 @@ class UISlider : public UIControl {
   void setMaximumValue(float maximum);
   bool isContinuous() const { return continuous_; }
   void setContinuous(bool continuous) { continuous_ = continuous; }
+
+  // Called with the new value after every change of it, in the order added: what shows the
+  // value elsewhere (a read-out) stays current without the control's actions, which code does
+  // not send.
+  using ValueObserver = std::function<void(float value)>;
+  void addValueObserver(ValueObserver observer) { valueObservers_.push_back(std::move(observer)); }
 
   // nil: the tint colour on the left, light grey on the right, white for the thumb.
   UIColor* minimumTrackTintColor() const { return minimumTrackTint_.get(); }
@@ -59,6 +69,7 @@ class UISlider : public UIControl {
 
  private:
   void placeThumb();
+  void tellValueObservers();
   float valueForTouch(UITouch* touch) const;
   // The area that starts a drag: the thumb, grown to at least 44 points each way.
   CGRect thumbHitRect() const;
@@ -70,4 +81,5 @@ class UISlider : public UIControl {
   double grabOffset_ = 0;  // from the thumb's centre to the finger, kept while dragging
   Ref<UIColor> minimumTrackTint_, maximumTrackTint_, thumbTint_;
   Ref<UIDrawnView> thumb_;
+  std::vector<ValueObserver> valueObservers_;
 };
