@@ -23,13 +23,15 @@ class PlainReader {
  public:
   PlainReader(std::string_view text, int maxNesting) : s_(text), maxNesting_(maxNesting) {}
 
+  // The declaration, doctype and <plist> tag only in the forms writers use: libplist reads
+  // their attributes, and refuses some that are not well formed.
   Ref<NSObject> document() {
-    if (eat("<?xml") && !skipMarkup("?>")) return nullptr;
+    if (!eat("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) eat("<?xml version=\"1.0\"?>");
     skipSpace();
-    if (eat("<!DOCTYPE") && !skipMarkup(">")) return nullptr;
-    skipSpace();
-    if (!eat("<plist") || at_ >= s_.size() || !(isSpace(s_[at_]) || s_[at_] == '>')) return nullptr;
-    if (!skipMarkup(">") || s_[at_ - 2] == '/') return nullptr;
+    if (eat("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"))
+      skipSpace();
+    if (!eat("<plist version=\"1.0\">") && !eat("<plist>")) return nullptr;
     skipSpace();
     Ref<NSObject> root = value(0);
     if (!root) return nullptr;
@@ -47,15 +49,6 @@ class PlainReader {
   }
   void skipSpace() {
     while (at_ < s_.size() && isSpace(s_[at_])) ++at_;
-  }
-  // Skips a declaration's inside up to and past `end`; it may not hold another tag or an
-  // internal subset.
-  bool skipMarkup(std::string_view end) {
-    const std::size_t stop = s_.find(end, at_);
-    if (stop == std::string_view::npos) return false;
-    if (s_.substr(at_, stop - at_).find_first_of("<>[") != std::string_view::npos) return false;
-    at_ = stop + end.size();
-    return true;
   }
 
   Ref<NSObject> value(int depth) {

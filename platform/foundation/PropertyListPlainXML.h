@@ -13,8 +13,8 @@
 
 #include "objc/NSObject.h"
 
-// Reads `text` if it is a plain XML property list: an optional <?xml ...?> declaration and
-// <!DOCTYPE ...>, a <plist ...> element holding one value, white space between elements, and
+// Reads `text` if it is a plain XML property list: an optional XML declaration and doctype as
+// the writer writes them, a <plist> element holding one value, white space between elements, and
 // values that are dictionaries, arrays, strings (UTF-8 text with the five named entities), <true/>,
 // <false/> and short decimal integers. Nil for anything else (comments, CDATA, character
 // references, reals, data, dates, damaged text...). Containers nested `maxNesting` deep are
