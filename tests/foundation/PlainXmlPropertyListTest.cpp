@@ -139,6 +139,7 @@ TEST(PlainXmlPropertyLists, OddButValidTextReadsAsLibplistReadsIt) {
       "<plist version=\"1.0\">\r\n<dict>\r\n\t<key></key>\r\n\t<string>\n x \t</string>\r\n</dict>\r\n</plist>\r\n",
       std::string(kHeader) + "<plist><array><dict/><array/><true/><false/><integer>-12</integer><integer>0</integer></array></plist>",
       std::string(kHeader) + "<plist version=\"1.0\"><dict><key>k</key><string>1</string><key>k</key><string>2</string></dict></plist>",
+      "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><string>short declaration</string></plist>",
       // Left to libplist.
       std::string(kHeader) + "<!-- saved by hand --><plist version=\"1.0\"><dict><key>a</key><!-- x --><string>b</string></dict></plist>",
       std::string(kHeader) + "<plist version=\"1.0\"><string><![CDATA[<not a tag> & more]]></string></plist>",
@@ -156,8 +157,8 @@ TEST(PlainXmlPropertyLists, OddButValidTextReadsAsLibplistReadsIt) {
     ASSERT_TRUE(read) << text;
     EXPECT_TRUE(oracle::readsAs(text, read.get())) << text;
   }
-  for (int i = 0; i < 4; ++i) EXPECT_TRUE(readPlainXMLPropertyList(kOdd[i], kNesting)) << kOdd[i];
-  for (int i = 4; i < 12; ++i) EXPECT_FALSE(readPlainXMLPropertyList(kOdd[i], kNesting)) << kOdd[i];
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(readPlainXMLPropertyList(kOdd[i], kNesting)) << kOdd[i];
+  for (std::size_t i = 5; i < std::size(kOdd); ++i) EXPECT_FALSE(readPlainXMLPropertyList(kOdd[i], kNesting)) << kOdd[i];
 }
 
 TEST(PlainXmlPropertyLists, DamagedTextIsDeclinedAndRefusedAsBefore) {
