@@ -72,7 +72,7 @@ run() {  # run SCRIPT: sets seconds and kib of a session with it
   measure "$tunely" play --device-root "$device" --script "$work/$1.script" "$work/tenth.wav" --output "$work/out.wav"
 }
 printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' '<plist version="1.0"><dict/></plist>' > "$data/presets.plist"
-run panel; base_s=$seconds base_k=$kib
+run panel; base_s=$seconds base_k=$kib base_c=$cpu
 store "$presets" > "$work/store.plist"
 size=$(stat -c %s "$work/store.plist")
 echo "store of $presets presets: $((size / 1024 / 1024)) MiB ($size bytes)"
@@ -86,7 +86,10 @@ for stage in panel list delete save; do
     save) grep -q '<key>Preset 100001</key>' "$data/presets.plist" ||
             { echo "$0: the save did not happen" >&2; exit 1; } ;;
   esac
-  awk -v s="$seconds" -v b="$base_s" -v k="$kib" -v bk="$base_k" -v f="$size" -v st="$stage" 'BEGIN {
-    printf "  %-6s %5.2f s (%+.2f s against an empty store), peak memory %6.1f MiB (%+.1f MiB, %.2f x the file)\n",
-      st, s, s - b, k / 1024, (k - bk) / 1024, (k - bk) * 1024 / f }'
+  # On a shared machine the processor time (user + system) says more than the wall time.
+  awk -v s="$seconds" -v b="$base_s" -v c="$cpu" -v bc="$base_c" -v k="$kib" -v bk="$base_k" -v f="$size" \
+      -v st="$stage" 'BEGIN {
+    printf "  %-6s %5.2f s (%+.2f s against an empty store; processor %+.2f s), peak memory %6.1f MiB (%+.1f MiB, %.2f x the file)\n",
+      st, s, s - b, c - bc, k / 1024, (k - bk) / 1024, (k - bk) * 1024 / f }'
 done
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
