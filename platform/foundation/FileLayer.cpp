@@ -1,4 +1,5 @@
 #include "foundation/FileLayer.h"
+#include "foundation/LargeBuffers.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -205,7 +206,8 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
 
   // The size it had is read straight into place; the file may grow while it is read, so it is
   // read on to its end, but never past the limit.
-  std::vector<unsigned char> contents(static_cast<std::size_t>(info.st_size));
+  std::vector<unsigned char> contents;
+  resizeInLargePages(contents, static_cast<std::size_t>(info.st_size));
   std::size_t filled = 0;
   unsigned char buffer[1 << 16];
   for (;;) {

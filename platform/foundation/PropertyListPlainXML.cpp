@@ -10,6 +10,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
+#include "foundation/LargeBuffers.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyListText.h"
 
@@ -272,7 +273,8 @@ Ref<NSObject> readPlainXMLPropertyList(std::string_view text, int maxNesting) {
 bool writePlainXMLPropertyList(const NSObject* plist, int maxNesting, std::vector<unsigned char>& out) {
   PlainWriter counter(maxNesting, nullptr);
   if (!counter.document(plist)) return false;
-  std::vector<unsigned char> bytes(counter.size());
+  std::vector<unsigned char> bytes;
+  resizeInLargePages(bytes, counter.size());
   PlainWriter(maxNesting, bytes.data()).document(plist);
   out = std::move(bytes);
   return true;
