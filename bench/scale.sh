@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What a long queue and a large preset store cost: peak memory of an offline render of a queue of
 # many short tracks (against a queue of one), and the time and peak memory a session takes to
-# open the panel, to open the load list and to delete one preset with a store of many presets
-# (each against the same session with an empty store).
+# open the panel, to open the load list, to delete one preset and to save one with a store of many
+# presets (each against the same session with an empty store).
 #   bench/scale.sh [TRACKS=10000] [PRESETS=100000]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -43,7 +43,8 @@ store() {
   }'
 }
 
-# Scripts that stop at each stage: the panel open, the load list open, a preset deleted.
+# Scripts that stop at each stage: the panel open, the load list open, a preset deleted, a preset
+# saved (from the panel alone).
 cat > "$work/panel.script" <<'S'
 0.1 tap eq-button
 S
@@ -58,20 +59,37 @@ cat > "$work/delete.script" <<'S'
 0.1 tap "Load"
 0.1 delete "Preset 000001"
 S
+cat > "$work/save.script" <<'S'
+0.1 tap eq-button
+0.1 tap "Options"
+0.1 tap "Save"
+0.1 type nameField "Preset 100001"
+0.1 tap "Save"
+S
 sox -n -r 44100 -c 2 -b 16 "$work/tenth.wav" synth 0.3 sine 440
 
 run() {  # run SCRIPT: sets seconds and kib of a session with it
   measure "$tunely" play --device-root "$device" --script "$work/$1.script" "$work/tenth.wav" --output "$work/out.wav"
 }
 printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' '<plist version="1.0"><dict/></plist>' > "$data/presets.plist"
-run panel; base_s=$seconds base_k=$kib
+run panel; base_s=$seconds base_k=$kib base_c=$cpu
 store "$presets" > "$work/store.plist"
 size=$(stat -c %s "$work/store.plist")
 echo "store of $presets presets: $((size / 1024 / 1024)) MiB ($size bytes)"
-for stage in panel list delete; do
+for stage in panel list delete save; do
   cp "$work/store.plist" "$data/presets.plist"
   run "$stage"
-  awk -v s="$seconds" -v b="$base_s" -v k="$kib" -v bk="$base_k" -v f="$size" -v st="$stage" 'BEGIN {
-    printf "  %-6s %5.2f s (%+.2f s against an empty store), peak memory %6.1f MiB (%+.1f MiB, %.2f x the file)\n",
-      st, s, s - b, k / 1024, (k - bk) / 1024, (k - bk) * 1024 / f }'
+  # A stage that did nothing would measure nothing.
+  case $stage in
+    delete) ! grep -q '<key>Preset 000001</key>' "$data/presets.plist" ||
+              { echo "$0: the deletion did not happen" >&2; exit 1; } ;;
+    save) grep -q '<key>Preset 100001</key>' "$data/presets.plist" ||
+            { echo "$0: the save did not happen" >&2; exit 1; } ;;
+  esac
+  # On a shared machine the processor time (user + system) says more than the wall time.
+  awk -v s="$seconds" -v b="$base_s" -v c="$cpu" -v bc="$base_c" -v k="$kib" -v bk="$base_k" -v f="$size" \
+      -v st="$stage" 'BEGIN {
+    printf "  %-6s %5.2f s (%+.2f s against an empty store; processor %+.2f s), peak memory %6.1f MiB (%+.1f MiB, %.2f x the file)\n",
+      st, s, s - b, c - bc, k / 1024, (k - bk) / 1024, (k - bk) * 1024 / f }'
 done
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -33,6 +33,7 @@ set(PLATFORM_SOURCES
   platform/foundation/NSStringFormat.cpp
   platform/foundation/NSTimer.cpp
   platform/foundation/PropertyListNestingGuard.cpp
+  platform/foundation/PropertyListPlainXML.cpp
   platform/foundation/PropertyListText.cpp
   platform/foundation/PropertyValueConversions.cpp
   platform/mediatoolbox/MTAudioProcessingTap.cpp

@@ -48,12 +48,14 @@ tunely_test(test_platform_coregraphics LINK tunely_platform SOURCES
   tests/platform/coregraphics/HostileImageTest.cpp
   tests/platform/coregraphics/TextBoundsTest.cpp)
 
-tunely_test(test_platform_foundation LINK tunely_platform SOURCES
+# libplist itself judges the platform's own property-list reader and writer.
+tunely_test(test_platform_foundation LINK tunely_platform PkgConfig::PLIST SOURCES
   tests/platform/foundation/FileReadTest.cpp
   tests/platform/foundation/FileWriteTest.cpp
   tests/platform/foundation/NSLogQueueTest.cpp
   tests/platform/foundation/NSLogTest.cpp
   tests/platform/foundation/NSStringTest.cpp
+  tests/platform/foundation/PlainXmlPropertyListTest.cpp
   tests/platform/foundation/PropertyListTest.cpp
   tests/platform/foundation/RunLoopTest.cpp)
 
@@ -109,7 +111,8 @@ tunely_test(test_lowtide_settings LINK lowtide_testing lowtide_settings lowtide_
   tests/Lowtide/settings/EQPresetTest.cpp
   tests/Lowtide/settings/LastStateTest.cpp
   tests/Lowtide/settings/PresetManagerTest.cpp
-  tests/Lowtide/settings/PresetNeighboursTest.cpp)
+  tests/Lowtide/settings/PresetNeighboursTest.cpp
+  tests/Lowtide/settings/PresetStoreRereadTest.cpp)
 
 # The hooks and the panel act on the player's own screen: these link the host player they hook,
 # and find the built library and resources it installs. The panel is reached through the

@@ -41,7 +41,6 @@ void LoadPresetViewController::registerMembers(Class cls) {
 bool LoadPresetViewController::initWithNibName(const std::string& nibName, NSBundle* bundle) {
   if (!UIViewController::initWithNibName(nibName, bundle)) return false;
   contents_ = NSDictionary::dictionary();
-  names_ = contents_->allKeys();
   return true;
 }
 
@@ -52,17 +51,19 @@ void LoadPresetViewController::setVarToReturn(Ref<NSString>* slot, ReturnFunctio
 }
 
 void LoadPresetViewController::fillContentsWithDict(NSDictionary* dict) {
-  contents_ = dict ? dict->copy() : NSDictionary::dictionary();
-  names_ = contents_->allKeys();
+  // An immutable dictionary is its own copy, as in Foundation: the store's copy is not copied again.
+  if (!dict) contents_ = NSDictionary::dictionary();
+  else if (dynamic_cast<NSMutableDictionary*>(dict)) contents_ = dict->copy();
+  else contents_ = Ref<NSDictionary>(dict);
   if (UITableView* table = presetListTable_.get()) table->reloadData();
 }
 
-// The rows follow the dictionary's own key order, taken when the list is filled: since the list
-// only changes through fillContentsWithDict, a row index names the same key when drawn, chosen or
-// deleted.
+// The rows follow the dictionary's own key order: since the list only changes through
+// fillContentsWithDict, a row index names the same key when drawn, chosen or deleted. A name is
+// made only for a row that is drawn or touched, never for the whole list.
 Ref<NSString> LoadPresetViewController::nameAtRow(NSInteger row) const {
-  if (!names_ || row < 0 || size_t(row) >= names_->count()) return nullptr;
-  return Ref<NSString>(dynamic_cast<NSString*>(names_->objectAtIndex(size_t(row))));
+  if (!contents_ || row < 0 || size_t(row) >= contents_->count()) return nullptr;
+  return NSString::stringWithString(contents_->entries()[size_t(row)].first);
 }
 
 NSInteger LoadPresetViewController::numberOfRows() const { return contents_ ? NSInteger(contents_->count()) : 0; }

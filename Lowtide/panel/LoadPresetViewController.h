@@ -43,7 +43,6 @@ class LoadPresetViewController : public UIViewController {
   ReturnFunction retfunc_ = nullptr;
   DeleteFunction delfunc_ = nullptr;
   Ref<NSDictionary> contents_;
-  Ref<NSArray> names_;  // contents_'s keys in order, taken when it is filled: a row is one lookup
   Weak<UITableView> presetListTable_;
 };
 

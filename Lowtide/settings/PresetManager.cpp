@@ -3,6 +3,7 @@
 #include "Lowtide/settings/SettingsFiles.h"
 #include "foundation/FolderLock.h"
 #include "foundation/NSPropertyListSerialization.h"
+#include "foundation/PropertyListPlainXML.h"
 
 namespace lowtide {
 
@@ -14,13 +15,21 @@ namespace {
 constexpr int kStoreLockTimeoutMs = 10000;
 
 // Reads the preset file as it is now: an empty store when nothing is there (*missing then set) or
-// the file is empty, nil when it cannot be read as a dictionary.
+// the file is empty, nil when it cannot be read as a dictionary. When the file holds exactly what
+// `presets` would be written as, that is the store: reading a large file again only to get the
+// same store would cost time and, for a while, twice the memory.
 Ref<NSMutableDictionary> readStoreFile(bool* missing) {
   *missing = nothingAt(kPresetsPath);
   if (*missing) return NSMutableDictionary::dictionary();
   Ref<NSData> contents = NSData::dataWithContentsOfFile(kPresetsPath);
   // No presets were ever written into an empty file, so writing the store over it loses nothing.
   if (contents && contents->length() == 0) return NSMutableDictionary::dictionary();
+  if (contents && presets &&
+      isPlainXMLPropertyListOf(presets.get(), NSPropertyListSerialization::kMaxNesting,
+                               std::string_view(reinterpret_cast<const char*>(contents->bytes()),
+                                                contents->length())))
+    return presets;
+  presets = nullptr;  // the old store goes before the new one is made
   Ref<NSDictionary> stored = contents ? NSDictionary::dictionaryWithContentsOfData(contents) : nullptr;
   return stored ? stored->mutableCopy() : nullptr;
 }

@@ -1,4 +1,5 @@
 #include "foundation/FileLayer.h"
+#include "foundation/LargeBuffers.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -203,20 +204,25 @@ std::optional<std::vector<unsigned char>> FileReadAll(const std::string& hostPat
   if (static_cast<std::uint64_t>(info.st_size) > kFileReadLimit)
     return failed([&] { tooLarge(error); });
 
-  // The file may grow while it is read: it is read to its end, but never past the limit.
+  // The size it had is read straight into place; the file may grow while it is read, so it is
+  // read on to its end, but never past the limit.
   std::vector<unsigned char> contents;
-  contents.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kFileReadLimit));
+  resizeInLargePages(contents, static_cast<std::size_t>(info.st_size));
+  std::size_t filled = 0;
   unsigned char buffer[1 << 16];
   for (;;) {
-    const std::size_t room = kFileReadLimit + 1 - contents.size();
-    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, room));
+    const bool inPlace = filled < contents.size();
+    const std::size_t room = inPlace ? contents.size() - filled : kFileReadLimit + 1 - filled;
+    unsigned char* into = inPlace ? contents.data() + filled : buffer;
+    const ssize_t n = ::read(fd, into, std::min(inPlace ? room : sizeof buffer, room));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return failed([&] { fail(error, "could not read the file", errno); });
     if (n == 0) break;
-    contents.insert(contents.end(), buffer, buffer + n);
-    if (contents.size() > kFileReadLimit)
-      return failed([&] { tooLarge(error); });
+    if (!inPlace) contents.insert(contents.end(), buffer, buffer + n);
+    filled += static_cast<std::size_t>(n);
+    if (filled > kFileReadLimit) return failed([&] { tooLarge(error); });
   }
+  contents.resize(filled);  // the file may also have shrunk
   ::close(fd);
   return contents;
 }

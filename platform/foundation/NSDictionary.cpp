@@ -51,5 +51,5 @@ Ref<NSMutableDictionary> NSMutableDictionary::dictionaryWithContentsOfFile(const
 }
 
 void NSMutableDictionary::setObject(NSObject* object, const std::string& key) {
-  if (object) entries_[key] = Ref<NSObject>(object);
+  if (object) entries_.insert_or_assign(key, Ref<NSObject>(object));
 }

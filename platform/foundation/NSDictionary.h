@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <string>
 
 #include "foundation/NSArray.h"
+#include "foundation/DictionaryEntries.h"
 #include "foundation/NSData.h"
 #include "foundation/NSString.h"
 #include "objc/NSObject.h"
@@ -15,7 +15,7 @@ class NSMutableDictionary;
 
 class NSDictionary : public NSObject {
  public:
-  using Storage = std::map<std::string, Ref<NSObject>>;
+  using Storage = DictionaryEntries;
 
   NSDictionary() = default;
   explicit NSDictionary(Storage entries) : entries_(std::move(entries)) {}

@@ -15,6 +15,7 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/PropertyListNestingGuard.h"
+#include "foundation/PropertyListPlainXML.h"
 #include "foundation/PropertyListText.h"
 
 namespace {
@@ -33,7 +34,8 @@ Ref<NSObject> objectFromNode(plist_t node, int depth);
 
 Ref<NSObject> dictionaryFromNode(plist_t node, int depth) {
   if (depth >= kMaxNesting) return nullptr;
-  NSDictionary::Storage entries;
+  std::vector<DictionaryEntries::Entry> entries;
+  entries.reserve(plist_dict_get_size(node));
   plist_dict_iter it = nullptr;
   plist_dict_new_iter(node, &it);
   for (;;) {
@@ -47,10 +49,10 @@ Ref<NSObject> dictionaryFromNode(plist_t node, int depth) {
       std::free(it);
       return nullptr;
     }
-    entries.insert_or_assign(key.get(), std::move(object));
+    entries.emplace_back(key.get(), std::move(object));
   }
   std::free(it);
-  return make<NSDictionary>(std::move(entries));
+  return make<NSDictionary>(DictionaryEntries::fromUnordered(std::move(entries)));
 }
 
 Ref<NSObject> arrayFromNode(plist_t node, int depth) {
@@ -246,6 +248,10 @@ Ref<NSData> NSPropertyListSerialization::dataFromPropertyList(const NSObject* pl
     report(errorDescription, "Property list format " + std::to_string(format) + " cannot be written");
     return nullptr;
   }
+  if (format == NSPropertyListXMLFormat_v1_0) {
+    std::vector<unsigned char> bytes;
+    if (writePlainXMLPropertyList(plist, kMaxNesting, bytes)) return make<NSData>(std::move(bytes));
+  }
   std::string error;
   Plist root = owned(nodeFromObject(plist, format, 0, error));
   if (!root) {
@@ -278,6 +284,12 @@ Ref<NSObject> NSPropertyListSerialization::propertyListWithData(const NSData* da
   }
   const char* bytes = reinterpret_cast<const char*>(data->bytes());
   auto length = static_cast<uint32_t>(data->length());
+  if (!plist_is_binary(bytes, length)) {
+    if (Ref<NSObject> object = readPlainXMLPropertyList(std::string_view(bytes, length), kMaxNesting)) {
+      if (format) *format = NSPropertyListXMLFormat_v1_0;
+      return object;
+    }
+  }
   plist_t node = nullptr;
   plist_from_memory(bytes, length, &node);
   Plist root = owned(node);
