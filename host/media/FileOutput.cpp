@@ -80,7 +80,8 @@ bool FileOutput::play(TrackPlayback* front, bool paused, SessionFrontEnd& frontE
     FlushToZeroScope audioThreadMode;
     rendered = front->render(block, settings_.blockFrames, &ended);
   }
-  writer_.write(rendered, &front->stream(), ended);
+  TrackStream& stream = front->stream();
+  writer_.write(rendered, stream.measuresOutput() ? nullptr : &stream, ended);
   clock_.advance(rendered, front->sampleRate());
   frontEnd.playedTo(front->positionSeconds());
   progress_.update(clock_.seconds(), label_);
