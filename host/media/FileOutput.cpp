@@ -18,7 +18,8 @@ FileOutput::FileOutput(WavFileSink& sink, int channels, double sampleRate,
     : settings_(settings),
       clock_(clock),
       progress_(totalSeconds, showProgress),
-      writer_(sink, channels, sampleRate, settings.blockFrames, doorbell_) {}
+      writer_(sink, channels, sampleRate, settings.blockFrames, settings.aheadSeconds,
+              doorbell_) {}
 
 void FileOutput::streamOpened(TrackStream& stream, DecodeThread& decoder, bool) {
   stream.ring().setDoorbells(&decoder.doorbell(), &doorbell_);

@@ -107,6 +107,52 @@ void filterFramePairsOf(LoudnessMeter::Filter& f, const float* x, LoudnessMeter:
                             std::make_index_sequence<(Channels + 1) / 2>());
 }
 
+// The same pair of streams for one or two channels, four lanes to a 256-bit vector (first
+// stream's channels, then the second's), where the processor has AVX2: one loop as long as one
+// meter's. Without fused multiply-add the lanes round exactly as the two-lane loop rounds.
+template <int Channels>
+__attribute__((target("avx2"))) void filterFramePairsWide(LoudnessMeter::Filter& f,
+                                                          const float* x,
+                                                          LoudnessMeter::Filter& g,
+                                                          const float* y, size_t frames) noexcept {
+  using Doubles4 = double __attribute__((vector_size(32)));
+  static_assert(Channels == 1 || Channels == 2);
+  const Doubles4 b1 = {f.shelfB1, f.shelfB1, f.shelfB1, f.shelfB1},
+                 b2 = {f.shelfB2, f.shelfB2, f.shelfB2, f.shelfB2},
+                 a1 = {f.shelfA1, f.shelfA1, f.shelfA1, f.shelfA1},
+                 a2 = {f.shelfA2, f.shelfA2, f.shelfA2, f.shelfA2},
+                 p1 = {f.highPassA1, f.highPassA1, f.highPassA1, f.highPassA1},
+                 p2 = {f.highPassA2, f.highPassA2, f.highPassA2, f.highPassA2};
+  Doubles4 shelf1 = {f.shelf1[0], f.shelf1[1], g.shelf1[0], g.shelf1[1]};
+  Doubles4 shelf2 = {f.shelf2[0], f.shelf2[1], g.shelf2[0], g.shelf2[1]};
+  Doubles4 pass1 = {f.pass1[0], f.pass1[1], g.pass1[0], g.pass1[1]};
+  Doubles4 pass2 = {f.pass2[0], f.pass2[1], g.pass2[0], g.pass2[1]};
+  Doubles4 sum = {f.sumSquares[0], f.sumSquares[1], g.sumSquares[0], g.sumSquares[1]};
+  for (size_t i = 0; i < frames; ++i, x += Channels, y += Channels) {
+    Doubles4 in;
+    if constexpr (Channels == 2)
+      in = Doubles4{double(x[0]), double(x[1]), double(y[0]), double(y[1])};
+    else
+      in = Doubles4{double(x[0]), 0.0, double(y[0]), 0.0};
+    const Doubles4 v = (in - a2 * shelf2) - a1 * shelf1;
+    const Doubles4 u = v + (b1 * shelf1 + b2 * shelf2);
+    const Doubles4 w = (u - p2 * pass2) - p1 * pass1;
+    const Doubles4 out = (w + pass2) - (pass1 + pass1);
+    sum += out * out;
+    shelf2 = shelf1;
+    shelf1 = v;
+    pass2 = pass1;
+    pass1 = w;
+  }
+  for (int lane = 0; lane < 2; ++lane) {
+    f.shelf1[lane] = shelf1[lane], g.shelf1[lane] = shelf1[lane + 2];
+    f.shelf2[lane] = shelf2[lane], g.shelf2[lane] = shelf2[lane + 2];
+    f.pass1[lane] = pass1[lane], g.pass1[lane] = pass1[lane + 2];
+    f.pass2[lane] = pass2[lane], g.pass2[lane] = pass2[lane + 2];
+    f.sumSquares[lane] = sum[lane], g.sumSquares[lane] = sum[lane + 2];
+  }
+}
+
 }  // namespace
 
 double LoudnessMeter::channelWeight(int channels, int channel) noexcept {
@@ -135,8 +181,11 @@ LoudnessMeter::LoudnessMeter(int channels, double sampleRate) : channels_(channe
   // Beyond two channels the two streams' filters no longer fit the registers together.
   static constexpr PairKernel kPairKernels[kMaxChannels] = {filterFramePairsOf<1>,
                                                             filterFramePairsOf<2>};
+  static constexpr PairKernel kWidePairKernels[kMaxChannels] = {filterFramePairsWide<1>,
+                                                                filterFramePairsWide<2>};
   kernel_ = kKernels[channels - 1];
-  pairKernel_ = kPairKernels[channels - 1];
+  pairKernel_ = __builtin_cpu_supports("avx2") ? kWidePairKernels[channels - 1]
+                                               : kPairKernels[channels - 1];
   const BiquadCoefficients shelf = kWeightingShelf(sampleRate);
   const BiquadCoefficients pass = kWeightingHighPass(sampleRate);
   filter_.shelfB1 = shelf.b1 / shelf.b0;

@@ -18,9 +18,10 @@ class WavFileSink;
 
 class OutputWriter {
  public:
-  // `mainDoorbell`: the main thread sleeps on it while the ring is full.
+  // The ring holds `aheadSeconds` of blocks. `mainDoorbell`: the main thread sleeps on it while
+  // the ring is full.
   OutputWriter(WavFileSink& sink, int channels, double sampleRate, int64_t blockFrames,
-               Doorbell& mainDoorbell);
+               double aheadSeconds, Doorbell& mainDoorbell);
   ~OutputWriter();  // finish()es
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;

@@ -16,14 +16,18 @@ namespace host {
 class CompareStage;
 class PlayerSession;
 
+// How far decoding runs ahead of playback.
+constexpr double kDecodeAheadSeconds = 4.0;
+// Rendering into a file, the threads hand blocks over within a fraction of a millisecond: a
+// shorter ring keeps the blocks in the processor's caches and costs less to set up.
+constexpr double kRenderAheadSeconds = 0.5;
+
 struct TrackSettings {
   SampleLayout layout = SampleLayout::Automatic;
   int64_t blockFrames = 4096;
   CompareStage* compare = nullptr;  // the listener's A/B comparison after every track's tap
+  double aheadSeconds = kDecodeAheadSeconds;  // decoding ahead of playback, writing behind it
 };
-
-// How far decoding runs ahead of playback.
-constexpr double kDecodeAheadSeconds = 4.0;
 
 // Any thread. The track's stream, or none with the reason (the file cannot be decoded).
 // `measureOutput`: the player leaves the tap's output in the stream's slots to be measured there
