@@ -18,9 +18,11 @@ class PlayerSession;
 
 // How far decoding runs ahead of playback.
 constexpr double kDecodeAheadSeconds = 4.0;
-// Rendering into a file, the threads hand blocks over within a fraction of a millisecond: a
-// shorter ring keeps the blocks in the processor's caches and costs less to set up.
-constexpr double kRenderAheadSeconds = 0.5;
+// Rendering into a file, a second of audio passes between the threads in about a millisecond:
+// a shorter ring costs less to set up (its memory is touched at once), while waking a thread
+// that waits for half a ring costs a system call, which a ring much shorter still would make
+// often.
+constexpr double kRenderAheadSeconds = 1.0;
 
 struct TrackSettings {
   SampleLayout layout = SampleLayout::Automatic;
