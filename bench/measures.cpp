@@ -87,6 +87,19 @@ void loudness(benchmark::State& state) {
   reportSamples(state, channels);
 }
 
+// Two sides of one stream (what goes into the tap and what comes out) measured together, as a
+// render measures them: the samples counted are both sides'.
+void loudnessBothSides(benchmark::State& state) {
+  const int channels = int(state.range(0));
+  const std::vector<float> input = frames(channels);
+  std::vector<float> output(input.size());
+  for (size_t i = 0; i < output.size(); ++i) output[i] = 0.5f * input[i];
+  host::LoudnessMeter in(channels, kRate), out(channels, kRate);
+  for (auto _ : state) host::LoudnessMeter::addBoth(in, input.data(), out, output.data(), kFrames);
+  benchmark::DoNotOptimize(in.integrated() + out.integrated());
+  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kFrames) * channels * 2);
+}
+
 // libebur128 as the player used it: integrated loudness, histogram mode for long files.
 void loudnessLibebur128(benchmark::State& state) {
   const int channels = int(state.range(0));
@@ -106,5 +119,6 @@ void loudnessLibebur128(benchmark::State& state) {
 BENCHMARK(levelMeter);
 BENCHMARK(sampleBySampleMeter);
 BENCHMARK(loudness)->Arg(2)->Arg(6);
+BENCHMARK(loudnessBothSides)->Arg(2)->Arg(6);
 BENCHMARK(loudnessLibebur128)->Arg(2)->Arg(6);
 BENCHMARK_MAIN();

@@ -18,7 +18,8 @@ FileOutput::FileOutput(WavFileSink& sink, int channels, double sampleRate,
     : settings_(settings),
       clock_(clock),
       progress_(totalSeconds, showProgress),
-      writer_(sink, channels, sampleRate, settings.blockFrames, doorbell_) {}
+      writer_(sink, channels, sampleRate, settings.blockFrames, settings.aheadSeconds,
+              doorbell_) {}
 
 void FileOutput::streamOpened(TrackStream& stream, DecodeThread& decoder, bool) {
   stream.ring().setDoorbells(&decoder.doorbell(), &doorbell_);
@@ -80,7 +81,8 @@ bool FileOutput::play(TrackPlayback* front, bool paused, SessionFrontEnd& frontE
     FlushToZeroScope audioThreadMode;
     rendered = front->render(block, settings_.blockFrames, &ended);
   }
-  writer_.write(rendered, &front->stream(), ended);
+  TrackStream& stream = front->stream();
+  writer_.write(rendered, stream.measuresOutput() ? nullptr : &stream, ended);
   clock_.advance(rendered, front->sampleRate());
   frontEnd.playedTo(front->positionSeconds());
   progress_.update(clock_.seconds(), label_);

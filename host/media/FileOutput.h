@@ -1,6 +1,7 @@
 // A WAV file as a session's output, written as fast as the machine allows on media time. The
 // main thread takes its turn at every block boundary and then runs the block through the tap;
-// a writing thread (OutputWriter) measures and writes what came out, so the turn and the block
+// a writing thread (OutputWriter) writes what came out (and measures it, when the decoding
+// thread does not), so the turn and the block
 // strictly alternate and every change a timer makes lands on the same boundary on every run. A
 // pause writes blocks of silence (not through the tap) while the clock and the turns go on.
 #pragma once
@@ -29,7 +30,10 @@ class FileOutput final : public PlaybackOutput {
 
   size_t tracksInHand() const override { return 1; }
   std::optional<std::chrono::milliseconds> decoderLooksEvery() const override { return {}; }
-  bool measuresInStream() const override { return false; }
+  // Without a comparison stage what the writer gets is the tap's output as it is, and the
+  // decoding thread measures it beside the input, both in one pass; with one, the writer
+  // measures what the comparison lets through.
+  bool measuresInStream() const override { return settings_.compare == nullptr; }
   bool seeksBuffered() const override { return false; }
   void streamOpened(TrackStream& stream, DecodeThread& decoder, bool nothingInHand) override;
   Take take(TrackPlayback& track, size_t index, size_t count, bool nothingInHand,

@@ -37,10 +37,12 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
                           bool showProgress, SessionFrontEnd& frontEnd) {
   if (files.empty()) return {};
   noteUnfilteredTracks(files, settings.layout);
-  QueueSource source(files, settings);
-  FileOutput output(sink, files.front().info.channels, files.front().info.sampleRate, settings,
+  TrackSettings rendering = settings;
+  rendering.aheadSeconds = kRenderAheadSeconds;
+  QueueSource source(files, rendering);
+  FileOutput output(sink, files.front().info.channels, files.front().info.sampleRate, rendering,
                     clock, totalSeconds(files), showProgress);
-  return runPlaybackSession(session, source, output, settings, frontEnd);
+  return runPlaybackSession(session, source, output, rendering, frontEnd);
 }
 
 }  // namespace host

@@ -3,16 +3,15 @@
 #include <algorithm>
 
 #include "host/media/TrackStream.h"
-#include "host/media/TrackLoader.h"
 #include "host/media/WavFileSink.h"
 
 namespace host {
 
 OutputWriter::OutputWriter(WavFileSink& sink, int channels, double sampleRate,
-                           int64_t blockFrames, Doorbell& mainDoorbell)
+                           int64_t blockFrames, double aheadSeconds, Doorbell& mainDoorbell)
     : sink_(sink),
       mainDoorbell_(mainDoorbell),
-      ring_(slotsForSeconds(kDecodeAheadSeconds, sampleRate, blockFrames), blockFrames, channels,
+      ring_(slotsForSeconds(aheadSeconds, sampleRate, blockFrames), blockFrames, channels,
             false) {
   ring_.setDoorbells(&mainDoorbell_, &doorbell_);
   thread_ = std::thread([this] { loop(); });

@@ -18,9 +18,10 @@ class WavFileSink;
 
 class OutputWriter {
  public:
-  // `mainDoorbell`: the main thread sleeps on it while the ring is full.
+  // The ring holds `aheadSeconds` of blocks. `mainDoorbell`: the main thread sleeps on it while
+  // the ring is full.
   OutputWriter(WavFileSink& sink, int channels, double sampleRate, int64_t blockFrames,
-               Doorbell& mainDoorbell);
+               double aheadSeconds, Doorbell& mainDoorbell);
   ~OutputWriter();  // finish()es
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
@@ -30,7 +31,8 @@ class OutputWriter {
   float* nextBlock();
   // Main thread: the block from nextBlock() holds `frames` frames of `stream`'s track; `last`
   // when the track ends with it (its output measure is then completed). Without a stream (the
-  // silence of a pause) the block is written and measured for no track.
+  // silence of a pause, or a track whose output is measured where it is decoded) the block is
+  // written and measured for no track.
   void write(int64_t frames, TrackStream* stream, bool last);
   // Main thread: waits until everything handed over is written and stops the thread. False with
   // the reason when a write failed.

@@ -13,4 +13,12 @@ void SignalAnalysis::add(const float* frames, int64_t count) noexcept {
   loudness_.add(frames, size_t(count));
 }
 
+void SignalAnalysis::addBoth(SignalAnalysis& a, const float* x, SignalAnalysis& b,
+                             const float* y, int64_t count) noexcept {
+  if (count <= 0) return;
+  a.levels_.add(x, size_t(count) * size_t(a.channels_));
+  b.levels_.add(y, size_t(count) * size_t(b.channels_));
+  LoudnessMeter::addBoth(a.loudness_, x, b.loudness_, y, size_t(count));
+}
+
 }  // namespace host

@@ -7,7 +7,7 @@ namespace host {
 Outcome<std::unique_ptr<TrackStream>> openTrackStream(const std::string& path,
                                                       const TrackSettings& settings,
                                                       bool measureOutput) {
-  return TrackStream::open(path, settings.blockFrames, kDecodeAheadSeconds, measureOutput);
+  return TrackStream::open(path, settings.blockFrames, settings.aheadSeconds, measureOutput);
 }
 
 std::unique_ptr<TrackPlayback> makeTrack(PlayerSession& session, const std::string& path,

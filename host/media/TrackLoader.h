@@ -16,14 +16,20 @@ namespace host {
 class CompareStage;
 class PlayerSession;
 
+// How far decoding runs ahead of playback.
+constexpr double kDecodeAheadSeconds = 4.0;
+// Rendering into a file, a second of audio passes between the threads in about a millisecond:
+// a shorter ring costs less to set up (its memory is touched at once), while waking a thread
+// that waits for half a ring costs a system call, which a ring much shorter still would make
+// often.
+constexpr double kRenderAheadSeconds = 1.0;
+
 struct TrackSettings {
   SampleLayout layout = SampleLayout::Automatic;
   int64_t blockFrames = 4096;
   CompareStage* compare = nullptr;  // the listener's A/B comparison after every track's tap
+  double aheadSeconds = kDecodeAheadSeconds;  // decoding ahead of playback, writing behind it
 };
-
-// How far decoding runs ahead of playback.
-constexpr double kDecodeAheadSeconds = 4.0;
 
 // Any thread. The track's stream, or none with the reason (the file cannot be decoded).
 // `measureOutput`: the player leaves the tap's output in the stream's slots to be measured there

@@ -86,8 +86,11 @@ bool TrackStream::decodeOneBlock() {
 }
 
 void TrackStream::measure(const BlockRing::Slot& slot, int64_t frames) {
-  input_.add(slot.samples, frames);
-  if (measureOutput_) output_.add(slot.output, frames);
+  if (measureOutput_) {
+    SignalAnalysis::addBoth(input_, slot.samples, output_, slot.output, frames);
+  } else {
+    input_.add(slot.samples, frames);
+  }
 }
 
 // Played slots, then the played part of the front slot when one is given.

@@ -3,6 +3,7 @@
 // files are plain WAV, so every reader takes them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,15 +35,22 @@ class WavFileSink {
   void limitPeaks(PeakLimiter* limiter) { limiter_ = limiter; }
 
   bool isOpen() const { return file_ != nullptr; }
-  int64_t framesWritten() const { return frames_ + owed_; }
+  int64_t framesWritten() const {
+    return frames_ + int64_t(pending_.size()) / std::max(1, channels_) + owed_;
+  }
 
  private:
   bool writeThrough(const float* frames, int64_t count, std::string& error);
+  bool flushPending(std::string& error);
 
   sf_private_tag* file_ = nullptr;
   int64_t frames_ = 0;
   PeakLimiter* limiter_ = nullptr;
   std::vector<float> scratch_;
+  // Short blocks gathered into one write of at least kWriteBytes: a system call per block of a
+  // few hundred frames would cost the writing thread more than the rest of its work.
+  static constexpr size_t kWriteBytes = 32768;
+  std::vector<float> pending_;
   int channels_ = 0;
   int64_t owed_ = 0;  // frames taken in that the limiter still holds
 };
