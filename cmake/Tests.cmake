@@ -173,17 +173,20 @@ tunely_test(test_host_media LINK tunely_command_harness lowtide_testing PkgConfi
   tests/host/media/LevelsAndQueueTest.cpp
   tests/host/media/LiveRateHandOverTest.cpp
   tests/host/media/LoudnessAndLayoutTest.cpp
+  tests/host/media/LoudnessBothSidesTest.cpp
   tests/host/media/LoudnessMeterTest.cpp
   tests/host/media/NonFiniteSampleSessionTest.cpp
   tests/host/media/PeakLimiterTest.cpp
   tests/host/media/PlayOrderTest.cpp
   tests/host/media/ProgressBarTest.cpp
+  tests/host/media/RenderMeasuresTest.cpp
   tests/host/media/RenderOutputTest.cpp
   tests/host/media/SoundDeviceLimitsTest.cpp
   tests/host/media/SpeakerOutputTest.cpp
   tests/host/media/StopSignalTest.cpp
   tests/host/media/TrackFileCheckTest.cpp
-  tests/host/media/TrackPlaybackTest.cpp)
+  tests/host/media/TrackPlaybackTest.cpp
+  tests/host/media/WavFileSinkBlocksTest.cpp)
 
 tunely_test(test_host_player LINK tunely_command_harness lowtide_testing RUNS_PLAYER SOURCES
   tests/host/player/OfflineTransportTest.cpp

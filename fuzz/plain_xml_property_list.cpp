@@ -12,7 +12,7 @@
 #include "foundation/NSPropertyListSerialization.h"
 #include "foundation/PropertyListNestingGuard.h"
 #include "foundation/PropertyListPlainXML.h"
-#include "tests/foundation/LibplistOracle.h"
+#include "tests/platform/foundation/LibplistOracle.h"
 
 namespace {
 
