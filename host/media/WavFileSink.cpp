@@ -27,7 +27,7 @@ bool WavFileSink::open(const std::string& path, double sampleRate, int channels,
   owed_ = 0;
   channels_ = channels;
   pending_.clear();
-  pending_.reserve(kWriteBytes / sizeof(float) + size_t(channels));
+  pending_.reserve(2 * kWriteBytes / sizeof(float));  // gathered blocks never pass twice a write
   // The length is known only at the end: libsndfile writes a plain WAV header when it fits.
   sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   // Samples beyond full scale are written as they are: the file shows what the filter made.
@@ -51,36 +51,22 @@ bool WavFileSink::write(const float* frames, int64_t count, std::string& error) 
 
 bool WavFileSink::writeThrough(const float* frames, int64_t count, std::string& error) {
   const size_t samples = size_t(count) * size_t(channels_);
-  if ((pending_.size() + samples) * sizeof(float) < kWriteBytes) {
-    pending_.insert(pending_.end(), frames, frames + samples);
-    return true;
-  }
-  if (!pending_.empty()) {
-    // Topped up to a whole write from the block's first frames, the rest written as it is.
-    const size_t room = (kWriteBytes / sizeof(float) - pending_.size()) / size_t(channels_);
-    const int64_t top = std::min<int64_t>(count, int64_t(room));
-    pending_.insert(pending_.end(), frames, frames + size_t(top) * size_t(channels_));
-    if (!flushPending(error)) return false;
-    frames += size_t(top) * size_t(channels_);
-    count -= top;
-    if (count == 0) return true;
-    if (size_t(count) * size_t(channels_) * sizeof(float) < kWriteBytes)
-      return writeThrough(frames, count, error);
-  }
-  const sf_count_t written = sf_writef_float(file_, frames, count);
-  if (written > 0) frames_ += written;
-  if (written != count) {
-    error = sf_strerror(file_);
-    return false;
-  }
-  return true;
+  // A block as large as a whole write goes straight out, after what was gathered before it.
+  if (samples * sizeof(float) >= kWriteBytes)
+    return flushPending(error) && writeFrames(frames, count, error);
+  pending_.insert(pending_.end(), frames, frames + samples);
+  return pending_.size() * sizeof(float) < kWriteBytes || flushPending(error);
 }
 
 bool WavFileSink::flushPending(std::string& error) {
   const int64_t count = int64_t(pending_.size()) / channels_;
-  if (count == 0) return true;
-  const sf_count_t written = sf_writef_float(file_, pending_.data(), count);
+  const bool written = count == 0 || writeFrames(pending_.data(), count, error);
   pending_.clear();
+  return written;
+}
+
+bool WavFileSink::writeFrames(const float* frames, int64_t count, std::string& error) {
+  const sf_count_t written = sf_writef_float(file_, frames, count);
   if (written > 0) frames_ += written;
   if (written != count) {
     error = sf_strerror(file_);

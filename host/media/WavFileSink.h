@@ -42,12 +42,13 @@ class WavFileSink {
  private:
   bool writeThrough(const float* frames, int64_t count, std::string& error);
   bool flushPending(std::string& error);
+  bool writeFrames(const float* frames, int64_t count, std::string& error);
 
   sf_private_tag* file_ = nullptr;
   int64_t frames_ = 0;
   PeakLimiter* limiter_ = nullptr;
   std::vector<float> scratch_;
-  // Short blocks gathered into one write of at least kWriteBytes: a system call per block of a
+  // Short blocks gathered into writes of at least kWriteBytes: a system call per block of a
   // few hundred frames would cost the writing thread more than the rest of its work.
   static constexpr size_t kWriteBytes = 32768;
   std::vector<float> pending_;
