@@ -42,7 +42,8 @@ TEST(RenderMeasuresTest, TheSummaryIsTheSameWhicheverThreadMeasuresTheOutput) {
   const std::string steerable = summaryOf(render("steerable", true));
   ASSERT_FALSE(unsteered.empty());
   EXPECT_EQ(unsteered, steerable);
-  EXPECT_EQ(unsteered.find("n/a"), std::string::npos) << unsteered;
+  // A figure that could not be measured reads " n/a"; the temporary folder's name may hold "n/a".
+  EXPECT_EQ(unsteered.find(" n/a"), std::string::npos) << unsteered;
   EXPECT_NE(unsteered.find("2.70 s"), std::string::npos) << unsteered;
   EXPECT_EQ(readWav(temp.file("unsteered.wav")).samples, readWav(temp.file("steerable.wav")).samples);
 }
