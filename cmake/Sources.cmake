@@ -143,6 +143,7 @@ set(HOST_SOURCES
   host/loader/LoadedEqualizer.cpp
   host/loader/SubstrateLoader.cpp
   host/media/AudioFileReader.cpp
+  host/media/BackgroundWork.cpp
   host/media/BlockRing.cpp
   host/media/CompareStage.cpp
   host/media/DecodeThread.cpp
@@ -165,6 +166,7 @@ set(HOST_SOURCES
   host/media/PeakLimiter.cpp
   host/media/PlayOrder.cpp
   host/media/PlayQueue.cpp
+  host/media/PopulatedMemory.cpp
   host/media/PlaybackSession.cpp
   host/media/ProgressBar.cpp
   host/media/RealtimePlayer.cpp
@@ -181,6 +183,7 @@ set(HOST_SOURCES
   host/media/TrackStream.cpp
   host/media/TrackSummary.cpp
   host/media/WavFileSink.cpp
+  host/media/WriteBehind.cpp
   host/player/DeviceProfile.cpp
   host/player/MPAVItem.cpp
   host/player/MPButton.cpp

@@ -13,7 +13,7 @@ BlockRing::BlockRing(size_t slots, int64_t slotFrames, int channels, bool withOu
   // that one end fills while the other reads).
   const size_t affordable = std::max<size_t>(2, kMostBytes / (perSlot * areas * sizeof(float)));
   slots = std::min(std::max<size_t>(slots, 1), affordable);
-  memory_ = std::make_unique<float[]>(slots * perSlot * areas);  // zeroed: touched once, here
+  memory_ = PopulatedFloats(slots * perSlot * areas);
   slots_ = std::make_unique<Slot[]>(slots);
   slotCount_ = slots;
   for (size_t i = 0; i < slots; ++i) {

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "host/media/Doorbell.h"
+#include "host/media/PopulatedMemory.h"
 
 namespace host {
 
@@ -86,7 +87,7 @@ class BlockRing {
 
   int64_t slotFrames_;
   int channels_;
-  std::unique_ptr<float[]> memory_;
+  PopulatedFloats memory_;
   std::unique_ptr<Slot[]> slots_;
   size_t slotCount_;
   Doorbell* producerBell_ = nullptr;

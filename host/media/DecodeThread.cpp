@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/media/BackgroundWork.h"
 #include "host/media/TrackStream.h"
 
 namespace host {
@@ -40,6 +41,7 @@ TrackStream* DecodeThread::pickWork() {
 }
 
 void DecodeThread::loop() {
+  markAsBackgroundWork();
   for (;;) {
     TrackStream* work = nullptr;
     {

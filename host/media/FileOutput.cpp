@@ -36,8 +36,10 @@ PlaybackOutput::Turn FileOutput::turn(SessionFrontEnd& frontEnd, TrackPlayback* 
     bool endsThere = false;
     const int64_t ready = front->framesReady(&endsThere);
     if (ready < settings_.blockFrames && !endsThere) {  // decoding is behind: wait for it
+      // This thread is the one every block waits for: it goes on as soon as one block is
+      // there (the decoding thread, which can wait, is woken only every half ring).
       BlockRing& input = front->stream().ring();
-      input.wakeConsumerAfterPublished(std::max<size_t>(1, input.size() / 2));
+      input.wakeConsumerAfterPublished(1);
       doorbell_.wait([&] {
         bool ends = false;
         return front->framesReady(&ends) >= settings_.blockFrames || ends;

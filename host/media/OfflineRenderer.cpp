@@ -25,8 +25,8 @@ std::string findFormatMismatch(const std::vector<QueuedFile>& files) {
   const AudioFileInfo& first = files.front().info;
   for (const QueuedFile& f : files) {
     if (f.info.sampleRate != first.sampleRate || f.info.channels != first.channels)
-      return quotedPath(f.path) + " has " + describeFormat(f.info) + " but " + quotedPath(files.front().path) +
-             "\" has " + describeFormat(first) +
+      return quotedPath(f.path) + " has " + describeFormat(f.info) + " but " +
+             quotedPath(files.front().path) + " has " + describeFormat(first) +
              "; every track rendered into one file must share sample rate and channel count";
   }
   return {};
@@ -37,12 +37,10 @@ PlayOutcome renderOffline(PlayerSession& session, const std::vector<QueuedFile>&
                           bool showProgress, SessionFrontEnd& frontEnd) {
   if (files.empty()) return {};
   noteUnfilteredTracks(files, settings.layout);
-  TrackSettings rendering = settings;
-  rendering.aheadSeconds = kRenderAheadSeconds;
-  QueueSource source(files, rendering);
-  FileOutput output(sink, files.front().info.channels, files.front().info.sampleRate, rendering,
+  QueueSource source(files, settings);
+  FileOutput output(sink, files.front().info.channels, files.front().info.sampleRate, settings,
                     clock, totalSeconds(files), showProgress);
-  return runPlaybackSession(session, source, output, rendering, frontEnd);
+  return runPlaybackSession(session, source, output, settings, frontEnd);
 }
 
 }  // namespace host

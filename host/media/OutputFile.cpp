@@ -55,9 +55,8 @@ bool OutputFile::open(const std::string& path, double sampleRate, int channels,
   }
   struct stat existing {};
   fchmod(fd, ::stat(target_.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode());
-  ::close(fd);
   writing_ = pattern;
-  if (!sink_.open(writing_, sampleRate, channels, error)) {
+  if (!sink_.open(fd, sampleRate, channels, error)) {
     ::unlink(writing_.c_str());
     writing_.clear();
     return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/media/BackgroundWork.h"
 #include "host/media/TrackStream.h"
 #include "host/media/WavFileSink.h"
 
@@ -27,7 +28,8 @@ float* OutputWriter::nextBlock() {
     if (failed()) return nullptr;
     while (ring_.slotToRecycle()) ring_.recycle();
     if (BlockRing::Slot* slot = ring_.slotToFill()) return slot->samples;
-    ring_.wakeProducerAfterConsumed(std::max<size_t>(1, ring_.size() / 2));
+    // The main thread goes on as soon as one slot is free; the writer is woken every half ring.
+    ring_.wakeProducerAfterConsumed(1);
     mainDoorbell_.wait([this] { return ring_.producerMarkReached() || failed(); });
   }
 }
@@ -58,6 +60,7 @@ bool OutputWriter::ready() const {
 }
 
 void OutputWriter::loop() {
+  markAsBackgroundWork();
   for (;;) {
     BlockRing::Slot* slot = ring_.peek(0);
     if (!slot) {

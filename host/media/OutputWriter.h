@@ -1,6 +1,7 @@
 // The offline render's writing end: a thread that takes the rendered blocks from a ring, measures
 // them for their track and writes them to the WAV file, while the main thread renders the next
-// ones. The two wake each other only about twice per ring's worth of blocks.
+// ones. The main thread wakes the writer about twice per ring's worth of blocks; the writer wakes
+// the main thread, when it waits for room, as soon as one block is written.
 #pragma once
 
 #include <atomic>

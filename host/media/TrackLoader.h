@@ -16,13 +16,12 @@ namespace host {
 class CompareStage;
 class PlayerSession;
 
-// How far decoding runs ahead of playback.
+// How far decoding runs ahead of playback, and (rendering into a file) writing behind it.
+// Rendering, a second of audio passes between the threads in about a millisecond: the ring's
+// memory is mapped in bulk, so its length costs little to set up, while waking a thread that
+// waits for half a ring costs a system call (and on a busy core the thread woken may take the
+// core from the one that renders), which a shorter ring would make more often.
 constexpr double kDecodeAheadSeconds = 4.0;
-// Rendering into a file, a second of audio passes between the threads in about a millisecond:
-// a shorter ring costs less to set up (its memory is touched at once), while waking a thread
-// that waits for half a ring costs a system call, which a ring much shorter still would make
-// often.
-constexpr double kRenderAheadSeconds = 1.0;
 
 struct TrackSettings {
   SampleLayout layout = SampleLayout::Automatic;

@@ -2,27 +2,64 @@
 
 #include <sndfile.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "host/media/PeakLimiter.h"
+#include "host/media/WriteBehind.h"
 
 namespace host {
 
+WavFileSink::WavFileSink() = default;
+
 WavFileSink::~WavFileSink() { close(); }
 
-bool WavFileSink::open(const std::string& path, double sampleRate, int channels,
-                       std::string& error) {
-  close();
+namespace {
+
+SF_INFO floatWavFormat(double sampleRate, int channels) {
   SF_INFO info{};
   info.samplerate = int(sampleRate);
   info.channels = channels;
   info.format = SF_FORMAT_RF64 | SF_FORMAT_FLOAT;
-  file_ = sf_open(path.c_str(), SFM_WRITE, &info);
+  return info;
+}
+
+}  // namespace
+
+bool WavFileSink::open(const std::string& path, double sampleRate, int channels,
+                       std::string& error) {
+  close();
+  SF_INFO info = floatWavFormat(sampleRate, channels);
+  return start(sf_open(path.c_str(), SFM_WRITE, &info), channels, error);
+}
+
+bool WavFileSink::open(int fd, double sampleRate, int channels, std::string& error) {
+  close();
+  SF_INFO info = floatWavFormat(sampleRate, channels);
+  // libsndfile is told not to close the descriptor, so that it is closed here exactly once,
+  // whatever way opening fails.
+  SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+  if (!file) {
+    error = sf_strerror(nullptr);
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  writeBehind_ = std::make_unique<WriteBehind>(fd);
+  return start(file, channels, error);
+}
+
+bool WavFileSink::start(SNDFILE* file, int channels, std::string& error) {
+  file_ = file;
   if (!file_) {
     error = sf_strerror(nullptr);
     return false;
   }
+  writtenBehind_ = 0;
   frames_ = 0;
   owed_ = 0;
   channels_ = channels;
@@ -67,7 +104,10 @@ bool WavFileSink::flushPending(std::string& error) {
 
 bool WavFileSink::writeFrames(const float* frames, int64_t count, std::string& error) {
   const sf_count_t written = sf_writef_float(file_, frames, count);
-  if (written > 0) frames_ += written;
+  if (written > 0) {
+    frames_ += written;
+    writeBehind();
+  }
   if (written != count) {
     error = sf_strerror(file_);
     return false;
@@ -75,27 +115,36 @@ bool WavFileSink::writeFrames(const float* frames, int64_t count, std::string& e
   return true;
 }
 
+void WavFileSink::writeBehind() {
+  if (!writeBehind_) return;
+  // The header before the frames is not counted: the range ends a little early, and its last
+  // page is written again later anyway.
+  const int64_t bytes = frames_ * channels_ * int64_t(sizeof(float));
+  if (bytes - writtenBehind_ < kWriteBehindBytes) return;
+  writeBehind_->upTo(bytes);
+  writtenBehind_ = bytes;
+}
+
 bool WavFileSink::close(std::string& error) {
   if (!file_) return true;
+  bool written = true;
   if (limiter_ && owed_ > 0) {
     // What the limiter still holds comes out as silence goes in.
     scratch_.assign(size_t(owed_) * size_t(channels_), 0.0f);
     limiter_->process(scratch_.data(), owed_);
     const int64_t tail = std::exchange(owed_, 0);
-    if (!writeThrough(scratch_.data(), tail, error)) {
-      sf_close(file_);
-      file_ = nullptr;
-      return false;
-    }
+    written = writeThrough(scratch_.data(), tail, error);
   }
-  if (!flushPending(error)) {
-    sf_close(file_);
-    file_ = nullptr;
-    return false;
-  }
+  written = written && flushPending(error);
   // The header is rewritten with the final sizes here, over the space it took at the start.
+  writeBehind_.reset();  // before the descriptor is closed
   const int status = sf_close(file_);
   file_ = nullptr;
+  if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0 && status == SF_ERR_NO_ERROR && written) {
+    error = std::strerror(errno);  // a write the kernel could only report at close
+    return false;
+  }
+  if (!written) return false;
   if (status != SF_ERR_NO_ERROR) {
     error = sf_error_number(status);
     return false;

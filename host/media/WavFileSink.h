@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,16 +14,20 @@ struct sf_private_tag;
 namespace host {
 
 class PeakLimiter;
+class WriteBehind;
 
 class WavFileSink {
  public:
-  WavFileSink() = default;
+  WavFileSink();
   ~WavFileSink();
   WavFileSink(const WavFileSink&) = delete;
   WavFileSink& operator=(const WavFileSink&) = delete;
 
   // Creates (or truncates) the file. False with `error` set when it cannot be written.
   bool open(const std::string& path, double sampleRate, int channels, std::string& error);
+  // Writes to `fd`, an empty file open for writing, which the sink then owns (closed on failure
+  // too). Nothing is truncated, so the file system has no reason to force the data out at close.
+  bool open(int fd, double sampleRate, int channels, std::string& error);
   // False with `error` set when the write fails (disk full, ...).
   bool write(const float* frames, int64_t count, std::string& error);
   // Completes the header. False with `error` set when that fails. Also done by the destructor.
@@ -43,6 +48,8 @@ class WavFileSink {
   bool writeThrough(const float* frames, int64_t count, std::string& error);
   bool flushPending(std::string& error);
   bool writeFrames(const float* frames, int64_t count, std::string& error);
+  bool start(sf_private_tag* file, int channels, std::string& error);
+  void writeBehind();
 
   sf_private_tag* file_ = nullptr;
   int64_t frames_ = 0;
@@ -54,6 +61,12 @@ class WavFileSink {
   std::vector<float> pending_;
   int channels_ = 0;
   int64_t owed_ = 0;  // frames taken in that the limiter still holds
+  // Every kWriteBehindBytes the kernel is asked to start writing out what came before, so the
+  // disk works while the render goes on (only for a file opened from a descriptor).
+  static constexpr int64_t kWriteBehindBytes = int64_t(8) << 20;
+  int fd_ = -1;  // the descriptor given to open(), closed here after libsndfile is done
+  std::unique_ptr<WriteBehind> writeBehind_;
+  int64_t writtenBehind_ = 0;  // bytes of frames already handed to it
 };
 
 }  // namespace host

@@ -1,5 +1,5 @@
 // The ring that carries decoded blocks from the decoding thread to the player and back: the
-// order a slot goes round in, and two threads passing blocks through it while sleeping on
+// order a slot goes round in, its memory, and two threads passing blocks through it while sleeping on
 // doorbells instead of spinning.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "host/media/BlockRing.h"
 #include "host/media/Doorbell.h"
+#include "host/media/PopulatedMemory.h"
 
 namespace {
 
@@ -68,6 +69,39 @@ TEST(BlockRing, ItsMemoryIsBoundedWhateverTheRateAndBlockSize) {
   EXPECT_EQ(withOutput.size(), BlockRing::kMostBytes / (size_t(1) << 20));
   BlockRing ordinary(host::slotsForSeconds(4.0, 192000, 4096), 4096, 8, true);
   EXPECT_EQ(ordinary.size(), host::slotsForSeconds(4.0, 192000, 4096));
+}
+
+// The ring's memory is mapped in bulk when it is made: every slot starts silent, in both areas,
+// and no two areas overlap. The memory moves with its owner and is given back once.
+TEST(BlockRing, ANewRingIsSilentAndItsAreasApart) {
+  BlockRing ring(5, 300, 3, true);
+  std::vector<float*> areas;
+  for (size_t i = 0; i < ring.size(); ++i) {
+    BlockRing::Slot* slot = ring.slotToFill();
+    ASSERT_NE(slot, nullptr);
+    areas.push_back(slot->samples);
+    areas.push_back(slot->output);
+    ring.publish();
+  }
+  const size_t perArea = 300 * 3;
+  for (float* area : areas)
+    for (size_t i = 0; i < perArea; ++i) ASSERT_EQ(area[i], 0.0f);
+  for (size_t a = 0; a < areas.size(); ++a)  // each area marked; a neighbour would overwrite it
+    for (size_t i = 0; i < perArea; ++i) areas[a][i] = float(a);
+  for (size_t a = 0; a < areas.size(); ++a)
+    for (size_t i = 0; i < perArea; ++i) ASSERT_EQ(areas[a][i], float(a));
+
+  host::PopulatedFloats memory(1 << 20);
+  float* const data = memory.get();
+  data[(1 << 20) - 1] = 2.0f;
+  host::PopulatedFloats moved(std::move(memory));
+  EXPECT_EQ(memory.get(), nullptr);
+  EXPECT_EQ(moved.get(), data);
+  EXPECT_EQ(moved.get()[(1 << 20) - 1], 2.0f);
+  moved = host::PopulatedFloats(16);
+  EXPECT_NE(moved.get(), nullptr);
+  EXPECT_EQ(moved.get()[15], 0.0f);
+  EXPECT_EQ(host::PopulatedFloats(0).get(), nullptr);
 }
 
 // A producer and a consumer thread, each sleeping on its doorbell when it cannot go on, pass

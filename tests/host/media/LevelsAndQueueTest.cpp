@@ -87,7 +87,9 @@ TEST(OfflineQueue, AFormatMismatchNamesTheFirstFileThatDiffers) {
   q.push_back({"c.wav", {48000, 2, 5, "", ""}});
   q.push_back({"d.wav", {44100, 1, 5, "", ""}});
   const std::string message = host::findFormatMismatch(q);
-  EXPECT_NE(message.find("\"c.wav\" has 48000 Hz, 2 channels"), std::string::npos) << message;
+  EXPECT_NE(message.find("\"c.wav\" has 48000 Hz, 2 channels but \"a.wav\" has 44100 Hz, 2 channels;"),
+            std::string::npos)
+      << message;
   EXPECT_EQ(message.find("d.wav"), std::string::npos) << message;
 }
 
