@@ -191,7 +191,8 @@ tunely_test(test_host_media LINK tunely_command_harness lowtide_testing PkgConfi
 tunely_test(test_host_player LINK tunely_command_harness lowtide_testing RUNS_PLAYER SOURCES
   tests/host/player/OfflineTransportTest.cpp
   tests/host/player/SessionEndTest.cpp
-  tests/host/player/TransportInProcessTest.cpp)
+  tests/host/player/TransportInProcessTest.cpp
+  tests/host/player/UnseenScreenTest.cpp)
 
 tunely_test(test_host_script LINK tunely_command_harness lowtide_testing RUNS_PLAYER SOURCES
   tests/host/script/HostileScriptFileTest.cpp

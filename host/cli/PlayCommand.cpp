@@ -210,8 +210,10 @@ int runPlay(const PlayOptions& options) {
   if (script) frontEnd.attachScript(std::make_unique<ScriptRunner>(std::move(*script), actions, scale));
 
   // A render that no window and no script can steer never compares: its tracks skip the
-  // comparison and the loudness it measures for it, which the summary measures anyway.
+  // comparison and the loudness it measures for it, which the summary measures anyway. Nothing
+  // will look at its screen either.
   const bool canCompare = !offline || frontEnd.canStillAct();
+  if (!canCompare) session.setScreenNeverSeen();
   const TrackSettings settings{options.layout, options.blockFrames, canCompare ? &compare : nullptr};
   std::cout << "Playing " << queue.size() << (queue.size() == 1 ? " track" : " tracks")
             << (offline ? " into " + quotedPath(options.output) : std::string(" on the sound device"))

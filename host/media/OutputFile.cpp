@@ -2,6 +2,7 @@
 
 #include "foundation/FileLayer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,25 @@ mode_t newFileMode() {
 }  // namespace
 
 OutputFile::~OutputFile() { discard(); }
+
+void OutputFile::dropReplacedCache() {
+  const int fd = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return;  // nothing there yet, or not ours to read: nothing to drop
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return;
+  }
+  // Advice only: pages not yet written out stay, and readers of the old file read it from disk.
+  dropReplaced_ = std::thread([fd] {
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  });
+}
+
+void OutputFile::joinDropReplaced() {
+  if (dropReplaced_.joinable()) dropReplaced_.join();
+}
 
 bool OutputFile::open(const std::string& path, double sampleRate, int channels,
                       std::string& error) {
@@ -61,6 +81,7 @@ bool OutputFile::open(const std::string& path, double sampleRate, int channels,
     writing_.clear();
     return false;
   }
+  dropReplacedCache();
   return true;
 }
 
@@ -70,6 +91,7 @@ bool OutputFile::commit(std::string& error) {
     return false;
   }
   const bool closed = sink_.close(error);
+  joinDropReplaced();
   if (writing_ == target_) return closed;
   if (closed && std::rename(writing_.c_str(), target_.c_str()) == 0) {
     writing_.clear();
@@ -83,6 +105,7 @@ bool OutputFile::commit(std::string& error) {
 
 void OutputFile::discard() {
   sink_.close();
+  joinDropReplaced();
   if (!writing_.empty() && writing_ != target_) ::unlink(writing_.c_str());
   writing_.clear();
 }

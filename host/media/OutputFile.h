@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <thread>
 
 #include "host/media/WavFileSink.h"
 
@@ -34,6 +35,11 @@ class OutputFile {
   std::string target_;   // the file that is replaced: path_, or where a symbolic link leads
   std::string writing_;  // the temporary beside target_, or target_ when written in place
   WavFileSink sink_;
+  // Drops the cached pages of the file about to be replaced while the render runs: otherwise the
+  // rename that replaces it frees them all at the very end, on the thread every block waited for.
+  std::thread dropReplaced_;
+  void dropReplacedCache();
+  void joinDropReplaced();
 };
 
 }  // namespace host

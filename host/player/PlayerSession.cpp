@@ -33,7 +33,10 @@ PlayerSession::PlayerSession() {
 
 void PlayerSession::showTrack() {
   shownSecond_ = -1;
-  static_cast<MPPlaybackControlsView*>(controlsView_.get())->showTrack();
+  auto* controls = static_cast<MPPlaybackControlsView*>(controlsView_.get());
+  if (MarqueeLabel* title = controls->titleLabel(); title && screenNeverSeen_)
+    title->setRunning(false);
+  controls->showTrack();
 }
 
 // Four times a second is smooth enough for the thumb and keeps an idle screen still. While a
@@ -46,7 +49,7 @@ void PlayerSession::showPosition() {
   if (step == shownSecond_) return;
   auto* controls = static_cast<MPPlaybackControlsView*>(controlsView_.get());
   const bool covered = controlsCovered();
-  if (MarqueeLabel* title = controls->titleLabel()) title->setRunning(!covered);
+  if (MarqueeLabel* title = controls->titleLabel()) title->setRunning(!covered && !screenNeverSeen_);
   if (covered) return;
   shownSecond_ = step;
   controls->showPosition();

@@ -47,6 +47,9 @@ class PlayerSession {
   // it back on top once something opened over it.
   void showComparison();
   void keepComparisonInFront();
+  // A render with no window and no script: nothing will ever draw or photograph the screen, so
+  // a long title's marquee rests (measuring its text would start the font machinery for nothing).
+  void setScreenNeverSeen() { screenNeverSeen_ = true; }
 
  private:
   Ref<NSObject> window_;
@@ -54,6 +57,7 @@ class PlayerSession {
   PlayerTransport transport_;
   Ref<NSObject> comparisonStrip_;  // a UILabel, made at the first comparison
   long shownSecond_ = -1;  // the quarter second shown
+  bool screenNeverSeen_ = false;
   static constexpr double kStatusBarHeight = 20;
   bool controlsCovered() const;  // by a view over the whole screen below the status bar
 };
