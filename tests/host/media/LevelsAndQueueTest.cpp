@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 #include "host/media/LevelMeter.h"
 #include "host/media/OfflineRenderer.h"
@@ -20,6 +22,51 @@ TEST(LevelMeter, PeakRmsAndSamplesBeyondFullScale) {
   EXPECT_DOUBLE_EQ(m.rms(), std::sqrt((0.25 + 2.25 + 1.0 + double(b[1]) * b[1]) / 5));
   EXPECT_DOUBLE_EQ(host::toDecibels(0.5), 20 * std::log10(0.5));
   EXPECT_TRUE(std::isinf(host::toDecibels(0)));
+}
+
+// The input and output of a track measured together end with exactly the bits of two meters fed
+// one after the other: in uneven chunks, after a call that left a frame open, with samples beyond
+// full scale and subnormals, and (falling back) for meters not in step.
+TEST(LevelMeter, BothSidesTogetherGiveTheBitsOfTwoMeters) {
+  std::mt19937 random(17);
+  std::normal_distribution<float> noise(0.0f, 0.6f);
+  std::vector<float> x(2 * 9001), y(x.size());
+  for (size_t i = 0; i < x.size(); ++i) x[i] = noise(random), y[i] = 0.5f * noise(random);
+  x[101] = 3.5f, y[7] = -2.0f, x[4000] = 1e-40f, y[4001] = -1e-39f;
+  struct Case {
+    int channelsA, channelsB;
+    double rateA, rateB;
+    std::vector<size_t> chunks;  // samples per call, repeated
+  };
+  const Case cases[] = {
+      {2, 2, 44100, 44100, {2 * 4096}},
+      {2, 2, 48000, 48000, {2, 14, 6, 2 * 333, 8}},
+      {2, 2, 44100, 44100, {3, 8, 5, 2 * 1000}},  // odd calls leave a frame open
+      {2, 2, 44100, 96000, {2 * 512}},           // different low passes
+      {1, 1, 44100, 44100, {1000}},
+      {2, 2, 44100, 0, {64}},                    // one without a bass band
+  };
+  for (const Case& c : cases) {
+    host::LevelMeter a(c.channelsA, c.rateA), b(c.channelsB, c.rateB);
+    host::LevelMeter sepA(c.channelsA, c.rateA), sepB(c.channelsB, c.rateB);
+    size_t at = 0;
+    for (size_t k = 0; at < x.size(); ++k) {
+      const size_t n = std::min(c.chunks[k % c.chunks.size()], x.size() - at);
+      host::LevelMeter::addBoth(a, x.data() + at, b, y.data() + at, n);
+      sepA.add(x.data() + at, n);
+      sepB.add(y.data() + at, n);
+      at += n;
+    }
+    const std::pair<const host::LevelMeter*, const host::LevelMeter*> pairs[] = {{&a, &sepA},
+                                                                                  {&b, &sepB}};
+    for (const auto& [both, alone] : pairs) {
+      EXPECT_EQ(both->peak(), alone->peak());
+      EXPECT_EQ(both->rms(), alone->rms());
+      EXPECT_EQ(both->bassRms(), alone->bassRms());
+      EXPECT_EQ(both->beyondFullScale(), alone->beyondFullScale());
+      EXPECT_EQ(both->samples(), alone->samples());
+    }
+  }
 }
 
 TEST(LevelMeter, BassLevelFollowsLowFrequenciesInEachChannel) {
