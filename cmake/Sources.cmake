@@ -145,6 +145,7 @@ set(HOST_SOURCES
   host/media/AudioFileReader.cpp
   host/media/BackgroundWork.cpp
   host/media/BlockRing.cpp
+  host/media/BufferedFileInput.cpp
   host/media/CompareStage.cpp
   host/media/DecodeThread.cpp
   host/media/DeviceFeed.cpp

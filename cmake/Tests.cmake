@@ -167,6 +167,7 @@ tunely_test(test_host_loader LINK tunely_command_harness SOURCES
 tunely_test(test_host_media LINK tunely_command_harness lowtide_testing PkgConfig::EBUR128 RUNS_PLAYER SOURCES
   tests/host/media/AudioThreadAllocationTest.cpp
   tests/host/media/BlockRingTest.cpp
+  tests/host/media/BufferedFileInputTest.cpp
   tests/host/media/CompareSessionTest.cpp
   tests/host/media/CompareStageTest.cpp
   tests/host/media/LargeOutputTest.cpp

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/media/BufferedFileInput.h"
+
 namespace host {
 namespace {
 
@@ -47,13 +49,16 @@ std::string openFailure() {
 }
 
 // Opens for reading and refuses what cannot be played: no channels, no rate, no frames at all.
-SNDFILE* openForReading(const std::string& path, SF_INFO& info, std::string& error) {
+SNDFILE* openForReading(const std::string& path, SF_INFO& info,
+                        std::unique_ptr<BufferedFileInput>& input, std::string& error) {
   info = {};
   const int fd = openRegularFile(path, error);
   if (fd < 0) return nullptr;
-  SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);  // closes fd when it fails too
+  input = std::make_unique<BufferedFileInput>(fd);
+  SNDFILE* file = sf_open_virtual(&BufferedFileInput::callbacks(), SFM_READ, &info, input.get());
   if (!file) {
-    error = openFailure();
+    error = input->error().empty() ? openFailure() : input->error();
+    input.reset();
     return nullptr;
   }
   if (info.channels < 1 || info.samplerate < 1) {
@@ -64,6 +69,7 @@ SNDFILE* openForReading(const std::string& path, SF_INFO& info, std::string& err
     return file;
   }
   sf_close(file);
+  input.reset();
   return nullptr;
 }
 
@@ -72,19 +78,25 @@ SNDFILE* openForReading(const std::string& path, SF_INFO& info, std::string& err
 Outcome<std::unique_ptr<AudioFileStream>> AudioFileStream::open(const std::string& path) {
   Outcome<std::unique_ptr<AudioFileStream>> out;
   SF_INFO info;
-  SNDFILE* file = openForReading(path, info, out.error);
+  std::unique_ptr<BufferedFileInput> input;
+  SNDFILE* file = openForReading(path, info, input, out.error);
   if (!file) return out;
   auto tag = [file](int which) {
     const char* text = sf_get_string(file, which);
     return std::string(text ? text : "");
   };
   out.value.emplace(new AudioFileStream(
-      file, AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames), tag(SF_STR_TITLE),
-                          tag(SF_STR_ARTIST), info.seekable != 0}));
+      file, std::move(input),
+      AudioFileInfo{double(info.samplerate), info.channels, int64_t(info.frames), tag(SF_STR_TITLE),
+                    tag(SF_STR_ARTIST), info.seekable != 0}));
   return out;
 }
 
-AudioFileStream::~AudioFileStream() { sf_close(file_); }
+AudioFileStream::AudioFileStream(sf_private_tag* file, std::unique_ptr<BufferedFileInput> input,
+                                 AudioFileInfo info)
+    : input_(std::move(input)), file_(file), info_(std::move(info)) {}
+
+AudioFileStream::~AudioFileStream() { sf_close(file_); }  // before input_ goes
 
 int64_t AudioFileStream::read(float* out, int64_t frames) {
   int64_t done = 0;
@@ -94,6 +106,7 @@ int64_t AudioFileStream::read(float* out, int64_t frames) {
     const sf_count_t got = sf_readf_float(file_, out + done * info_.channels, frames - done);
     if (got > 0) done += got;
     if (sf_error(file_) != SF_ERR_NO_ERROR) error_ = sf_strerror(file_);
+    if (!input_->error().empty()) error_ = input_->error();  // libsndfile took it for the end
     if (got <= 0) break;
   }
   position_ += done;

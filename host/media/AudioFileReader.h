@@ -14,6 +14,8 @@ struct sf_private_tag;
 
 namespace host {
 
+class BufferedFileInput;
+
 struct AudioFileInfo {
   double sampleRate = 0;
   int channels = 0;
@@ -52,7 +54,9 @@ class AudioFileStream {
   bool seek(int64_t frame, std::string& error);
 
  private:
-  AudioFileStream(sf_private_tag* file, AudioFileInfo info) : file_(file), info_(info) {}
+  AudioFileStream(sf_private_tag* file, std::unique_ptr<BufferedFileInput> input,
+                  AudioFileInfo info);
+  std::unique_ptr<BufferedFileInput> input_;  // what libsndfile reads the file through
   sf_private_tag* file_;
   AudioFileInfo info_;
   int64_t position_ = 0;
