@@ -37,6 +37,18 @@ void levelMeter(benchmark::State& state) {
   report(state);
 }
 
+// A track's input and output, as the decoding thread measures them: samples of both counted.
+void levelMeterBothSides(benchmark::State& state) {
+  const std::vector<float> block = stereoBlock();
+  host::LevelMeter in(2, kRate), out(2, kRate);
+  for (auto _ : state) {
+    host::LevelMeter::addBoth(in, block.data(), out, block.data(), block.size());
+    benchmark::DoNotOptimize(in);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(4 * kFrames));
+}
+
 // The meter as it was: every accumulator and the channel index kept in the object, one sample at
 // a time.
 void sampleBySampleMeter(benchmark::State& state) {
@@ -117,6 +129,7 @@ void loudnessLibebur128(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(levelMeter);
+BENCHMARK(levelMeterBothSides);
 BENCHMARK(sampleBySampleMeter);
 BENCHMARK(loudness)->Arg(2)->Arg(6);
 BENCHMARK(loudnessBothSides)->Arg(2)->Arg(6);
