@@ -40,12 +40,36 @@ Floats4 load4(const float* p) noexcept {
 
 Doubles2 widen(Floats2 v) noexcept { return __builtin_convertvector(v, Doubles2); }
 
+// The low pass's constants, one per lane.
+template <class Doubles>
+struct LowPassSteps {
+  Doubles step, keep, keep2, keep3, keep4;
+  explicit LowPassSteps(double step1) {
+    for (size_t lane = 0; lane < sizeof(Doubles) / sizeof(double); ++lane)
+      step[lane] = step1, keep[lane] = 1.0 - step1;
+    keep2 = keep * keep, keep3 = keep2 * keep, keep4 = keep2 * keep2;
+  }
+};
+
+// Four frames' squares, low pass and bass squares, lane by lane: the one place this arithmetic is
+// written, so that every loop that runs it rounds alike.
+template <class Doubles>
+inline void addFourFrames(const LowPassSteps<Doubles>& k, Doubles x0, Doubles x1, Doubles x2,
+                          Doubles x3, Doubles& y, Doubles& sum, Doubles& bass) noexcept {
+  sum += (x0 * x0 + x1 * x1) + (x2 * x2 + x3 * x3);
+  const Doubles u0 = k.step * x0;
+  const Doubles u1 = k.keep * u0 + k.step * x1;
+  const Doubles u2 = k.keep * u1 + k.step * x2;
+  const Doubles u3 = k.keep * u2 + k.step * x3;
+  const Doubles y0 = k.keep * y + u0, y1 = k.keep2 * y + u1, y2 = k.keep3 * y + u2;
+  y = k.keep4 * y + u3;
+  bass += (y0 * y0 + y1 * y1) + (y2 * y2 + y * y);
+}
+
 }  // namespace
 
 void LevelMeter::addStereoFrames(const float* s, size_t frames) noexcept {
-  const double step1 = lowPassStep_, keep1 = 1.0 - step1;
-  const Doubles2 step = {step1, step1}, keep = {keep1, keep1}, keep2 = keep * keep,
-                 keep3 = keep2 * keep, keep4 = keep2 * keep2;
+  const LowPassSteps<Doubles2> steps(lowPassStep_);
   Doubles2 y = {lowPass_[0], lowPass_[1]}, sum = {0, 0}, bass = {0, 0};
   Floats4 peak = {peak_, peak_, peak_, peak_};
   Ints4 overs = {0, 0, 0, 0};
@@ -63,14 +87,7 @@ void LevelMeter::addStereoFrames(const float* s, size_t frames) noexcept {
     const Doubles2 x1 = widen(__builtin_shufflevector(f01, f01, 2, 3));
     const Doubles2 x2 = widen(__builtin_shufflevector(f23, f23, 0, 1));
     const Doubles2 x3 = widen(__builtin_shufflevector(f23, f23, 2, 3));
-    sum += (x0 * x0 + x1 * x1) + (x2 * x2 + x3 * x3);
-    const Doubles2 u0 = step * x0;
-    const Doubles2 u1 = keep * u0 + step * x1;
-    const Doubles2 u2 = keep * u1 + step * x2;
-    const Doubles2 u3 = keep * u2 + step * x3;
-    const Doubles2 y0 = keep * y + u0, y1 = keep2 * y + u1, y2 = keep3 * y + u2;
-    y = keep4 * y + u3;
-    bass += (y0 * y0 + y1 * y1) + (y2 * y2 + y * y);
+    addFourFrames(steps, x0, x1, x2, x3, y, sum, bass);
   }
   lowPass_[0] = y[0];
   lowPass_[1] = y[1];
@@ -96,9 +113,7 @@ __attribute__((target("avx2"))) void LevelMeter::addStereoFramePairs(LevelMeter&
   using Doubles4 = double __attribute__((vector_size(32)));
   using Floats8 = float __attribute__((vector_size(32)));
   using Ints8 = int32_t __attribute__((vector_size(32)));
-  const double step1 = a.lowPassStep_, keep1 = 1.0 - step1;
-  const Doubles4 step = {step1, step1, step1, step1}, keep = {keep1, keep1, keep1, keep1},
-                 keep2 = keep * keep, keep3 = keep2 * keep, keep4 = keep2 * keep2;
+  const LowPassSteps<Doubles4> steps(a.lowPassStep_);
   Doubles4 y4 = {a.lowPass_[0], a.lowPass_[1], b.lowPass_[0], b.lowPass_[1]};
   Doubles4 sum = {0, 0, 0, 0}, bass = {0, 0, 0, 0};
   Floats8 peakA, peakB;
@@ -121,14 +136,7 @@ __attribute__((target("avx2"))) void LevelMeter::addStereoFramePairs(LevelMeter&
     const Doubles4 x1 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 2, 3, 10, 11), Doubles4);
     const Doubles4 x2 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 4, 5, 12, 13), Doubles4);
     const Doubles4 x3 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 6, 7, 14, 15), Doubles4);
-    sum += (x0 * x0 + x1 * x1) + (x2 * x2 + x3 * x3);
-    const Doubles4 u0 = step * x0;
-    const Doubles4 u1 = keep * u0 + step * x1;
-    const Doubles4 u2 = keep * u1 + step * x2;
-    const Doubles4 u3 = keep * u2 + step * x3;
-    const Doubles4 y0 = keep * y4 + u0, y1 = keep2 * y4 + u1, y2 = keep3 * y4 + u2;
-    y4 = keep4 * y4 + u3;
-    bass += (y0 * y0 + y1 * y1) + (y2 * y2 + y4 * y4);
+    addFourFrames(steps, x0, x1, x2, x3, y4, sum, bass);
   }
   a.lowPass_[0] = y4[0], a.lowPass_[1] = y4[1];
   b.lowPass_[0] = y4[2], b.lowPass_[1] = y4[3];
