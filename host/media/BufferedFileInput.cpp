@@ -45,6 +45,7 @@ sf_count_t BufferedFileInput::seek(sf_count_t offset, int whence) {
   if (whence == SEEK_END) target += size_;
   if (target < 0) return -1;
   position_ = target;
+  error_.clear();  // a read from the new place is tried afresh
   return position_;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 namespace host {
 namespace {
@@ -36,10 +37,14 @@ void OutputFile::dropReplacedCache() {
     return;
   }
   // Advice only: pages not yet written out stay, and readers of the old file read it from disk.
-  dropReplaced_ = std::thread([fd] {
-    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  try {
+    dropReplaced_ = std::thread([fd] {
+      posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+      ::close(fd);
+    });
+  } catch (const std::system_error&) {  // no thread to spare: the rename frees them after all
     ::close(fd);
-  });
+  }
 }
 
 void OutputFile::joinDropReplaced() {

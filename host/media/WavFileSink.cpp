@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "host/media/PeakLimiter.h"
@@ -49,7 +50,10 @@ bool WavFileSink::open(int fd, double sampleRate, int channels, std::string& err
     return false;
   }
   fd_ = fd;
-  writeBehind_ = std::make_unique<WriteBehind>(fd);
+  try {
+    writeBehind_ = std::make_unique<WriteBehind>(fd);
+  } catch (const std::system_error&) {  // no thread to spare: the file is written out at the end
+  }
   return start(file, channels, error);
 }
 
