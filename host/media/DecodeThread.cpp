@@ -7,8 +7,8 @@
 
 namespace host {
 
-DecodeThread::DecodeThread(std::optional<std::chrono::milliseconds> pollInterval)
-    : pollInterval_(pollInterval), thread_([this] { loop(); }) {}
+DecodeThread::DecodeThread(std::optional<std::chrono::milliseconds> pollInterval, bool givesWay)
+    : pollInterval_(pollInterval), givesWay_(givesWay), thread_([this] { loop(); }) {}
 
 DecodeThread::~DecodeThread() {
   {
@@ -41,7 +41,7 @@ TrackStream* DecodeThread::pickWork() {
 }
 
 void DecodeThread::loop() {
-  markAsBackgroundWork();
+  if (givesWay_) markAsBackgroundWork();
   for (;;) {
     TrackStream* work = nullptr;
     {

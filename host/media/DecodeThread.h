@@ -22,7 +22,9 @@ class TrackStream;
 
 class DecodeThread {
  public:
-  explicit DecodeThread(std::optional<std::chrono::milliseconds> pollInterval = std::nullopt);
+  // `givesWay`: the thread runs as background work (markAsBackgroundWork).
+  explicit DecodeThread(std::optional<std::chrono::milliseconds> pollInterval = std::nullopt,
+                        bool givesWay = false);
   ~DecodeThread();
   DecodeThread(const DecodeThread&) = delete;
   DecodeThread& operator=(const DecodeThread&) = delete;
@@ -42,6 +44,7 @@ class DecodeThread {
   TrackStream* pickWork();  // holds mutex_
 
   std::optional<std::chrono::milliseconds> pollInterval_;
+  bool givesWay_;
   std::mutex mutex_;
   std::condition_variable idle_;
   std::vector<TrackStream*> streams_;  // guarded by mutex_, in playing order

@@ -30,6 +30,7 @@ class FileOutput final : public PlaybackOutput {
 
   size_t tracksInHand() const override { return 1; }
   std::optional<std::chrono::milliseconds> decoderLooksEvery() const override { return {}; }
+  bool decoderGivesWay() const override { return true; }
   // Without a comparison stage what the writer gets is the tap's output as it is, and the
   // decoding thread measures it beside the input, both in one pass; with one, the writer
   // measures what the comparison lets through.

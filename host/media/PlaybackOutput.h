@@ -33,6 +33,11 @@ class PlaybackOutput {
   // the tap's output is left in the stream's slots to be measured there.
   virtual std::optional<std::chrono::milliseconds> decoderLooksEvery() const = 0;
   virtual bool measuresInStream() const = 0;
+  // Whether the decoding thread runs as background work that never preempts the thread that
+  // plays: offline, where that thread is the one every block waits for and decoding has a whole
+  // ring to catch up in. Live, decoding stays an ordinary thread, so that the first blocks of a
+  // start, a seek or a skip are ready as soon as can be.
+  virtual bool decoderGivesWay() const { return false; }
   // Whether a seek decodes until the track can play on without running dry (another thread plays
   // it), or just its first block.
   virtual bool seeksBuffered() const = 0;

@@ -30,7 +30,7 @@ class Session {
         settings_(settings),
         frontEnd_(frontEnd),
         transport_(session.transport()),
-        decoder_(output.decoderLooksEvery()) {}
+        decoder_(output.decoderLooksEvery(), output.decoderGivesWay()) {}
 
   PlayOutcome run();
 
