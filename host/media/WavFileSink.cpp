@@ -63,7 +63,6 @@ bool WavFileSink::start(SNDFILE* file, int channels, std::string& error) {
     error = sf_strerror(nullptr);
     return false;
   }
-  writtenBehind_ = 0;
   frames_ = 0;
   owed_ = 0;
   channels_ = channels;
@@ -110,23 +109,14 @@ bool WavFileSink::writeFrames(const float* frames, int64_t count, std::string& e
   const sf_count_t written = sf_writef_float(file_, frames, count);
   if (written > 0) {
     frames_ += written;
-    writeBehind();
+    // The header before the frames is not counted: the range asked for ends a little early.
+    if (writeBehind_) writeBehind_->wrote(frames_ * channels_ * int64_t(sizeof(float)));
   }
   if (written != count) {
     error = sf_strerror(file_);
     return false;
   }
   return true;
-}
-
-void WavFileSink::writeBehind() {
-  if (!writeBehind_) return;
-  // The header before the frames is not counted: the range ends a little early, and its last
-  // page is written again later anyway.
-  const int64_t bytes = frames_ * channels_ * int64_t(sizeof(float));
-  if (bytes - writtenBehind_ < kWriteBehindBytes) return;
-  writeBehind_->upTo(bytes);
-  writtenBehind_ = bytes;
 }
 
 bool WavFileSink::close(std::string& error) {

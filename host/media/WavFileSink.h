@@ -49,7 +49,6 @@ class WavFileSink {
   bool flushPending(std::string& error);
   bool writeFrames(const float* frames, int64_t count, std::string& error);
   bool start(sf_private_tag* file, int channels, std::string& error);
-  void writeBehind();
 
   sf_private_tag* file_ = nullptr;
   int64_t frames_ = 0;
@@ -61,12 +60,10 @@ class WavFileSink {
   std::vector<float> pending_;
   int channels_ = 0;
   int64_t owed_ = 0;  // frames taken in that the limiter still holds
-  // Every kWriteBehindBytes the kernel is asked to start writing out what came before, so the
-  // disk works while the render goes on (only for a file opened from a descriptor).
-  static constexpr int64_t kWriteBehindBytes = int64_t(8) << 20;
   int fd_ = -1;  // the descriptor given to open(), closed here after libsndfile is done
+  // Asks the kernel to write the file out as it grows, so the disk works while the render goes
+  // on (only for a file opened from a descriptor).
   std::unique_ptr<WriteBehind> writeBehind_;
-  int64_t writtenBehind_ = 0;  // bytes of frames already handed to it
 };
 
 }  // namespace host

@@ -14,7 +14,9 @@ WriteBehind::~WriteBehind() {
   thread_.join();
 }
 
-void WriteBehind::upTo(int64_t bytes) {
+void WriteBehind::wrote(int64_t bytes) {
+  if (bytes - asked_ < kStepBytes) return;
+  asked_ = bytes;
   wanted_.store(bytes, std::memory_order_seq_cst);
   doorbell_.ring();
 }

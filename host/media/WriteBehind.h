@@ -21,14 +21,17 @@ class WriteBehind {
   WriteBehind(const WriteBehind&) = delete;
   WriteBehind& operator=(const WriteBehind&) = delete;
 
-  // The first `bytes` of the file are written and will not change (much): start writing them
-  // out. Cheap, never waits.
-  void upTo(int64_t bytes);
+  // The writing thread has written the first `bytes` of the file: once another kStepBytes are
+  // there since the last step, the kernel is asked to start writing them out. Cheap, never waits.
+  void wrote(int64_t bytes);
+
+  static constexpr int64_t kStepBytes = int64_t(8) << 20;
 
  private:
   void loop();
 
   int fd_;
+  int64_t asked_ = 0;  // the writing thread's: what it last asked for
   std::atomic<int64_t> wanted_{0};
   std::atomic<bool> quit_{false};
   Doorbell doorbell_;
