@@ -229,7 +229,9 @@ TEST_F(TransportInProcessTest, LivePauseSeekAndNextKeepEachTapPreparedAndLeaveNo
   const host::DecodedAudio &a = audio["a.wav"], &b = audio["b.wav"];
   const int64_t sought = std::llround(double(0.2f) * kRate);
   const int64_t beforeSeek = inCommon(music, 0, a), afterSeek = inCommon(music, beforeSeek, a, sought);
-  EXPECT_GT(beforeSeek, sought);
+  // Where the seek lands is told apart from playing on only if the music had not reached 0.2 s by
+  // then; a slow build may have played less than that by the script's 0.9 s, a quick one more.
+  EXPECT_NE(beforeSeek, sought);
   EXPECT_GT(afterSeek, 0);
   EXPECT_LT(sought + afterSeek, a.frames);
   EXPECT_EQ(inCommon(music, beforeSeek + afterSeek, b), b.frames);
@@ -238,7 +240,11 @@ TEST_F(TransportInProcessTest, LivePauseSeekAndNextKeepEachTapPreparedAndLeaveNo
   ASSERT_GE(heldBeforeMusic, 0);
   const int64_t heldWithin = player.device().feed().framesHeld() - heldBeforeMusic;
   EXPECT_GT(heldWithin, 0);
-  EXPECT_EQ(silenceWithin, heldWithin) << heldBeforeMusic << " frames held before the music";
+  if (kMainThreadKeepsTime) {
+    EXPECT_EQ(silenceWithin, heldWithin) << heldBeforeMusic << " frames held before the music";
+  } else {
+    EXPECT_GE(silenceWithin, heldWithin) << heldBeforeMusic << " frames held before the music";
+  }
   EXPECT_EQ(prepares, 2);
   EXPECT_EQ(unprepares, 2);
   ASSERT_EQ(outcome.reports.size(), 2u);
