@@ -71,23 +71,40 @@ __attribute__((always_inline)) inline void addFourFrames(const LowPassSteps<Doub
   bass += (y0 * y0 + y1 * y1) + (y2 * y2 + y * y);
 }
 
+// The largest magnitude and the count of samples beyond full scale, lane by lane, folded into a
+// meter's at the end (a largest value is the same whichever lane saw it).
+template <class Floats, class Ints>
+struct PeaksAndOvers {
+  static constexpr size_t kLanes = sizeof(Floats) / sizeof(float);
+  Floats peak;
+  Ints overs = {};
+  explicit PeaksAndOvers(float start) {
+    for (size_t lane = 0; lane < kLanes; ++lane) peak[lane] = start;
+  }
+  __attribute__((always_inline)) inline void see(const Floats& f) noexcept {
+    const Floats magnitude = Floats(Ints(f) & 0x7fffffff);
+    peak = magnitude > peak ? magnitude : peak;
+    overs -= magnitude > 1.0f;  // a true comparison is -1
+  }
+  void foldInto(float& meterPeak, int64_t& meterOvers) const noexcept {
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+      meterPeak = peak[lane] > meterPeak ? peak[lane] : meterPeak;
+      meterOvers += overs[lane];
+    }
+  }
+};
+
 }  // namespace
 
 void LevelMeter::addStereoFrames(const float* s, size_t frames) noexcept {
   const LowPassSteps<Doubles2> steps(lowPassStep_);
   Doubles2 y = {lowPass_[0], lowPass_[1]}, sum = {0, 0}, bass = {0, 0};
-  Floats4 peak = {peak_, peak_, peak_, peak_};
-  Ints4 overs = {0, 0, 0, 0};
-  const Floats4 fullScale = {1.0f, 1.0f, 1.0f, 1.0f};
-  const Ints4 magnitude = {0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff};
+  PeaksAndOvers<Floats4, Ints4> peaks(peak_);
   size_t i = 0;
   for (; i + 4 <= frames; i += 4, s += 8) {
     const Floats4 f01 = load4(s), f23 = load4(s + 4);
-    const Floats4 a01 = Floats4(Ints4(f01) & magnitude), a23 = Floats4(Ints4(f23) & magnitude);
-    peak = a01 > peak ? a01 : peak;
-    peak = a23 > peak ? a23 : peak;
-    overs -= a01 > fullScale;  // a true comparison is -1
-    overs -= a23 > fullScale;
+    peaks.see(f01);
+    peaks.see(f23);
     const Doubles2 x0 = widen(__builtin_shufflevector(f01, f01, 0, 1));
     const Doubles2 x1 = widen(__builtin_shufflevector(f01, f01, 2, 3));
     const Doubles2 x2 = widen(__builtin_shufflevector(f23, f23, 0, 1));
@@ -96,10 +113,7 @@ void LevelMeter::addStereoFrames(const float* s, size_t frames) noexcept {
   }
   lowPass_[0] = y[0];
   lowPass_[1] = y[1];
-  for (int lane = 0; lane < 4; ++lane) {
-    peak_ = peak[lane] > peak_ ? peak[lane] : peak_;
-    overs_ += overs[lane];
-  }
+  peaks.foldInto(peak_, overs_);
   sumSquares_ += sum[0] + sum[1];
   bassSumSquares_ += bass[0] + bass[1];
   for (; i < frames; ++i) {
@@ -121,22 +135,14 @@ __attribute__((target("avx2"))) void LevelMeter::addStereoFramePairs(LevelMeter&
   const LowPassSteps<Doubles4> steps(a.lowPassStep_);
   Doubles4 y4 = {a.lowPass_[0], a.lowPass_[1], b.lowPass_[0], b.lowPass_[1]};
   Doubles4 sum = {0, 0, 0, 0}, bass = {0, 0, 0, 0};
-  Floats8 peakA, peakB;
-  for (int lane = 0; lane < 8; ++lane) peakA[lane] = a.peak_, peakB[lane] = b.peak_;
-  Ints8 oversA = {}, oversB = {};
-  Floats8 fullScale;
-  Ints8 magnitude;
-  for (int lane = 0; lane < 8; ++lane) fullScale[lane] = 1.0f, magnitude[lane] = 0x7fffffff;
+  PeaksAndOvers<Floats8, Ints8> peaksA(a.peak_), peaksB(b.peak_);
   size_t i = 0;
   for (; i + 4 <= frames; i += 4, x += 8, y += 8) {
     Floats8 fx, fy;
     std::memcpy(&fx, x, sizeof fx);
     std::memcpy(&fy, y, sizeof fy);
-    const Floats8 ax = Floats8(Ints8(fx) & magnitude), ay = Floats8(Ints8(fy) & magnitude);
-    peakA = ax > peakA ? ax : peakA;
-    peakB = ay > peakB ? ay : peakB;
-    oversA -= ax > fullScale;  // a true comparison is -1
-    oversB -= ay > fullScale;
+    peaksA.see(fx);
+    peaksB.see(fy);
     const Doubles4 x0 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 0, 1, 8, 9), Doubles4);
     const Doubles4 x1 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 2, 3, 10, 11), Doubles4);
     const Doubles4 x2 = __builtin_convertvector(__builtin_shufflevector(fx, fy, 4, 5, 12, 13), Doubles4);
@@ -145,12 +151,8 @@ __attribute__((target("avx2"))) void LevelMeter::addStereoFramePairs(LevelMeter&
   }
   a.lowPass_[0] = y4[0], a.lowPass_[1] = y4[1];
   b.lowPass_[0] = y4[2], b.lowPass_[1] = y4[3];
-  for (int lane = 0; lane < 8; ++lane) {
-    a.peak_ = peakA[lane] > a.peak_ ? peakA[lane] : a.peak_;
-    b.peak_ = peakB[lane] > b.peak_ ? peakB[lane] : b.peak_;
-    a.overs_ += oversA[lane];
-    b.overs_ += oversB[lane];
-  }
+  peaksA.foldInto(a.peak_, a.overs_);
+  peaksB.foldInto(b.peak_, b.overs_);
   a.sumSquares_ += sum[0] + sum[1];
   b.sumSquares_ += sum[2] + sum[3];
   a.bassSumSquares_ += bass[0] + bass[1];
